@@ -1,0 +1,33 @@
+// Message history. The console screen and HUD that display it, and the
+// console commands, build on this record.
+#include "app/console.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "app/platform/log.h"
+
+enum { HISTORY_LINES = 1000, LINE_CHARS = 256 };
+
+static char history[HISTORY_LINES][LINE_CHARS];
+static int write_index;
+static int on_screen_count;
+static const int MAX_ON_SCREEN = 5;
+
+int show_message(const char* text) {
+    log("%s\n", text);
+    snprintf(history[write_index], LINE_CHARS, "%s", text);
+    write_index = (write_index + 1) % HISTORY_LINES;
+    if (on_screen_count < MAX_ON_SCREEN) on_screen_count++;
+    return on_screen_count;
+}
+
+int show_messagef(const char* format, ...) {
+    char text[1024];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return show_message(text);
+}

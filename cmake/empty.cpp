@@ -1,0 +1,1 @@
+// Placeholder source for a subsystem library that has no modules yet.
