@@ -23,6 +23,7 @@ TEST_F(DataFilesTest, SearchListFromEnvironment) {
         {"no XDG_DATA_HOME falls back to ~/.local/share", nullptr, "/games//rw", root.path + "/.local/share/Rutwise/",
          "/games/rw/"},
         {"backslashes and doubled slashes are normalised", "/x\\\\y//", "a\\b", "/x/y/Rutwise/", "a/b/"},
+        {"a relative XDG_DATA_HOME is ignored", "rel/share", "d", root.path + "/.local/share/Rutwise/", "d/"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -371,7 +372,12 @@ TEST_F(DataFilesTest, FileToStringRefusesSixteenMebibytes) {
 
 TEST_F(DataFilesTest, IndexBuildLogsItsSteps) {
     data_file("a.saf", make_saf({{"m", "1"}}));
+    static int calls;
+    calls = 0;
+    set_index_keep_alive([] { calls++; });
     std::string text = capture_log(root, [] { (void)file_list(); });
+    set_index_keep_alive(nullptr);
+    EXPECT_GE(calls, 3);  // both folders and the archive
     const char* steps[] = {"Listing directories\n", "Listing archives\n", "Creating file list\n",
                            "File index complete\n"};
     size_t at = 0;
