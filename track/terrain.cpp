@@ -266,7 +266,7 @@ void terrain_reshade(Terrain* t) {
 }
 
 static int decal_square(float coordinate, float size) {
-    float s = floorf(coordinate * DECAL_GRID / size);
+    float s = floorf(coordinate * (float)DECAL_GRID / size);
     if (!(s > 0)) return 0;
     return s >= DECAL_GRID - 1 ? DECAL_GRID - 1 : (int)s;
 }

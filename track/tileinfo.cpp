@@ -93,7 +93,15 @@ static int scan_floats(const char* text, float* v, int count) {
     return got;
 }
 
-static void warn(const char* text) { show_message(text); }
+// Where the warnings of one parse go besides the console.
+struct WarningSink {
+    std::vector<std::string>* list;
+};
+
+static void warn(WarningSink* sink, const char* text) {
+    show_message(text);
+    if (sink->list) sink->list->push_back(text);
+}
 
 // Truncation to an integer that stays defined for any float.
 static int truncate_int(float v) {
@@ -153,7 +161,7 @@ static bool parse_decimal(const char* text, float* out) {
     return true;
 }
 
-static void apply_roost_token(RoostType* r, const std::string& token) {
+static void apply_roost_token(WarningSink* sink, RoostType* r, const std::string& token) {
     struct NumberKey {
         const char* prefix;
         float* target;
@@ -197,7 +205,7 @@ static void apply_roost_token(RoostType* r, const std::string& token) {
         if (strncmp(text, key.prefix, len) != 0) continue;
         float v = 0;
         if (!parse_decimal(text + len, &v)) {
-            warn(key.warning);
+            warn(sink, key.warning);
             return;
         }
         *key.target = v;
@@ -209,7 +217,7 @@ static void apply_roost_token(RoostType* r, const std::string& token) {
     }
     char message[128];
     snprintf(message, sizeof message, "tileinfo warning: unknown roost parameter '%.40s'\n", text);
-    warn(message);
+    warn(sink, message);
 }
 
 // --- tileinfo -----------------------------------------------------------
@@ -251,20 +259,20 @@ static void commit_entry(SurfaceTable* table, PendingEntry* p) {
     pending_reset(p);
 }
 
-static void parse_erode_limit(PendingEntry* p, const char* value) {
+static void parse_erode_limit(WarningSink* sink, PendingEntry* p, const char* value) {
     ErodeParams& e = p->entry.erode;
     if (p->limit_count >= ERODE_MAX_LIMITS) {
-        warn("tileinfo warning: too many erode limits\n");
+        warn(sink, "tileinfo warning: too many erode limits\n");
         return;
     }
     float v[3];
     if (scan_floats(value, v, 3) != 3) {
-        warn("tileinfo warning: bad erode_limit\n");
+        warn(sink, "tileinfo warning: bad erode_limit\n");
         return;
     }
     int n = p->limit_count;
     if (n > 0 && v[0] <= e.limit_depth[n - 1]) {
-        warn("tileinfo warning: erode_limit depth <= prev depth\n");
+        warn(sink, "tileinfo warning: erode_limit depth <= prev depth\n");
         return;
     }
     e.limit_depth[n] = v[0];
@@ -274,7 +282,7 @@ static void parse_erode_limit(PendingEntry* p, const char* value) {
 }
 
 // Returns false when the key is not a single-number erode key.
-static bool parse_erode_number(ErodeParams* e, const char* key, const char* value) {
+static bool parse_erode_number(WarningSink* sink, ErodeParams* e, const char* key, const char* value) {
     struct ErodeKey {
         const char* key;
         float* target;
@@ -305,13 +313,13 @@ static bool parse_erode_number(ErodeParams* e, const char* key, const char* valu
         if (strcmp(key, k.key) != 0) continue;
         float v;
         if (scan_floats(value, &v, 1) == 1) *k.target = v;
-        else warn(k.warning);
+        else warn(sink, k.warning);
         return true;
     }
     return false;
 }
 
-static void parse_tileinfo_line(SurfaceTable* table, PendingEntry* p, const char* line,
+static void parse_tileinfo_line(WarningSink* sink, SurfaceTable* table, PendingEntry* p, const char* line,
                                 const TerrainImageOps* images) {
     const char* s = line + strspn(line, " \t\r\n");
     if (!*s) return;
@@ -333,44 +341,44 @@ static void parse_tileinfo_line(SurfaceTable* table, PendingEntry* p, const char
     } else if (key == "friction") {
         float v[2];
         if (p->friction_count >= TILEINFO_MAX_POINTS) {
-            warn("tileinfo warning: too many friction points\n");
+            warn(sink, "tileinfo warning: too many friction points\n");
         } else if (scan_floats(value, v, 2) != 2) {
-            warn("tileinfo warning: bad friction parameters\n");
+            warn(sink, "tileinfo warning: bad friction parameters\n");
         } else {
             t.friction[p->friction_count++] = {std::max(v[0], 0.0f), std::min(v[1], FRICTION_MAX_SLIP)};
         }
     } else if (key == "slip_function") {
         int f;
         if (sscanf(value, "%d", &f) != 1) {
-            warn("tileinfo warning: bad slip_function\n");
+            warn(sink, "tileinfo warning: bad slip_function\n");
         } else {
             t.slip_function = f;
-            if (f < 0 || f > 2) warn("tileinfo warning: bad slip_function\n");
+            if (f < 0 || f > 2) warn(sink, "tileinfo warning: bad slip_function\n");
         }
     } else if (key == "roll_resist") {
         float v[3];
         if (p->roll_count >= TILEINFO_MAX_POINTS) {
-            warn("tileinfo warning: too many roll_resist points\n");
+            warn(sink, "tileinfo warning: too many roll_resist points\n");
         } else if (scan_floats(value, v, 3) != 3) {
-            warn("tileinfo warning: bad roll_resist parameters\n");
+            warn(sink, "tileinfo warning: bad roll_resist parameters\n");
         } else {
             t.roll_resist[p->roll_count++] = {std::max(v[0], 0.0f), std::max(v[1], 0.0f),
                                               std::max(v[2], ROLL_RESIST_MIN_SPEED)};
         }
     } else if (key == "roost") {
         if (p->roost_count >= TILEINFO_ROOST_TYPES) {
-            warn("tileinfo warning: too many roost types\n");
+            warn(sink, "tileinfo warning: too many roost types\n");
         } else {
             RoostType& r = t.roost[p->roost_count++];
             r.kind = ROOST_KIND_ROOST;
-            for (const std::string& token : roost_tokens(value)) apply_roost_token(&r, token);
+            for (const std::string& token : roost_tokens(value)) apply_roost_token(sink, &r, token);
         }
     } else if (key == "erode_limit") {
-        parse_erode_limit(p, value);
-    } else if (!parse_erode_number(&t.erode, key.c_str(), value)) {
+        parse_erode_limit(sink, p, value);
+    } else if (!parse_erode_number(sink, &t.erode, key.c_str(), value)) {
         char message[1024];
         snprintf(message, sizeof message, "tileinfo warning: Unknown identifier '%.950s'\n", key.c_str());
-        warn(message);
+        warn(sink, message);
     }
 }
 
@@ -393,12 +401,14 @@ static void for_each_line_piece(const char* text, F&& line) {
     }
 }
 
-void tileinfo_parse(SurfaceTable* table, const char* text, const TerrainImageOps* images) {
+void tileinfo_parse(SurfaceTable* table, const char* text, const TerrainImageOps* images,
+                    std::vector<std::string>* warnings) {
     table->entries.clear();
+    WarningSink sink{warnings};
     PendingEntry pending;
     pending_reset(&pending);
     for_each_line_piece(text, [&](const char* line) {
-        parse_tileinfo_line(table, &pending, line, images);
+        parse_tileinfo_line(&sink, table, &pending, line, images);
         return (int)table->entries.size() < TILEINFO_MAX_ENTRIES;
     });
     tileinfo_compute_transitions(table);

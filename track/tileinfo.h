@@ -116,8 +116,10 @@ TileInfo tileinfo_default_entry();
 RoostType roost_default_type();
 
 // Parse the text of a "tileinfo" / "texturelist" file into `table` (replacing
-// its contents). Warnings go to the console and log. `images` may be null.
-void tileinfo_parse(SurfaceTable* table, const char* text, const TerrainImageOps* images);
+// its contents). Warnings go to the console and log, and are also appended to
+// `warnings` when it is given. `images` may be null.
+void tileinfo_parse(SurfaceTable* table, const char* text, const TerrainImageOps* images,
+                    std::vector<std::string>* warnings = nullptr);
 void texturelist_parse(SurfaceTable* table, const char* text, const TerrainImageOps* images);
 // Recomputes every entry's transition word from the texture base names.
 void tileinfo_compute_transitions(SurfaceTable* table);
