@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <math.h>
+#include <nettle/ripemd160.h>
+#include <png.h>
 #include <string.h>
 
 #include <algorithm>
@@ -9,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "app/platform/log.h"
+#include "app/render_options.h"
 #include "render/image.h"
 #include "support/temp_dir.h"
 
@@ -73,6 +77,51 @@ struct TrackFolder {
 
 float h_at(const Terrain* t, int i, int k) { return t->heights[i + t->dim * k]; }
 
+void append_bytes(png_structp png, png_bytep data, png_size_t n) {
+    auto* out = (std::string*)png_get_io_ptr(png);
+    out->append((const char*)data, n);
+}
+
+// PNG kinds our encoder never writes: palettes, interlacing, alpha.
+std::string write_test_png(int width, int height, int colour_type, int depth, bool interlaced,
+                           const std::vector<unsigned char>& rows, const std::vector<png_color>& palette = {}) {
+    std::string out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return "";
+    }
+    png_set_write_fn(png, &out, append_bytes, nullptr);
+    png_set_IHDR(png, info, width, height, depth, colour_type,
+                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    if (!palette.empty()) png_set_PLTE(png, info, palette.data(), (int)palette.size());
+    png_write_info(png, info);
+    size_t stride = rows.size() / height;
+    std::vector<png_bytep> pointers;
+    for (int y = 0; y < height; y++) pointers.push_back((png_bytep)rows.data() + y * stride);
+    png_write_image(png, pointers.data());
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+// Collects what the loader logs while it lives.
+struct LogCapture {
+    TempDir dir;
+    std::string path = dir.path + "/log.txt";
+    LogCapture() {
+        log(nullptr);
+        std::string request = "NOLT_LOGFILE=" + path;
+        log(request.c_str());
+    }
+    std::string text() {
+        log(nullptr);
+        return dir.read("log.txt");
+    }
+};
+
 }  // namespace
 
 TEST(TerrainLoad, CompleteFolder) {
@@ -131,6 +180,71 @@ TEST(TerrainLoad, HeightSources) {
         ASSERT_NE(t, nullptr);
         EXPECT_NEAR(h_at(t, c.i, c.k), c.want, 1e-4f);
         terrain_free(t);
+    }
+}
+
+TEST(TerrainLoad, PaletteInterlacedAndAlphaImages) {
+    // 5 x 5 samples; row k holds the values 40 k + 10 i (8-bit).
+    std::vector<unsigned char> grey(25), grey_alpha(50), indices(25);
+    std::vector<png_color> palette;
+    for (int v = 0; v < 25; v++) {
+        grey[v] = (unsigned char)(40 * (v / 5) + 10 * (v % 5));
+        grey_alpha[2 * v] = grey[v], grey_alpha[2 * v + 1] = (unsigned char)(v * 9);
+        indices[v] = (unsigned char)v;
+        palette.push_back(png_color{grey[v], grey[v], grey[v]});
+    }
+    struct {
+        const char* name;
+        std::string png;
+    } cases[] = {
+        {"interlaced grey", write_test_png(5, 5, PNG_COLOR_TYPE_GRAY, 8, true, grey)},
+        {"grey with alpha", write_test_png(5, 5, PNG_COLOR_TYPE_GRAY_ALPHA, 8, false, grey_alpha)},
+        {"palette", write_test_png(5, 5, PNG_COLOR_TYPE_PALETTE, 8, false, indices, palette)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_FALSE(c.png.empty());
+        TrackFolder f;
+        f.put("terrain.hf", header());
+        f.put("terrain.png", c.png);
+        Terrain* t = f.load();
+        ASSERT_NE(t, nullptr);
+        for (int v = 0; v < 25; v++) EXPECT_NEAR(t->heights[v], height_of((uint16_t)(grey[v] * 257)), 1e-4f) << v;
+        terrain_free(t);
+    }
+}
+
+TEST(TerrainLoad, SuperDebugLogsTheSampleDigest) {
+    std::string bytes = binary_samples().substr(1);
+    ripemd160_ctx ctx;
+    ripemd160_init(&ctx);
+    ripemd160_update(&ctx, bytes.size(), (const uint8_t*)bytes.data());
+    uint8_t digest[RIPEMD160_DIGEST_SIZE];
+    ripemd160_digest(&ctx, sizeof digest, digest);
+    std::string want;
+    for (uint8_t b : digest) {
+        char hex[3];
+        snprintf(hex, sizeof hex, "%02x", b);
+        want += hex;
+    }
+    std::vector<uint16_t> grid16(DIM * DIM);
+    for (int v = 0; v < DIM * DIM; v++) grid16[v] = sample_at(v % DIM, v / DIM);
+    std::vector<unsigned char> png16;
+    ASSERT_TRUE(encode_png_grey16(grid16.data(), DIM, DIM, &png16));
+    for (bool from_png : {false, true}) {
+        SCOPED_TRACE(from_png ? "image" : "binary");
+        TrackFolder f;
+        if (from_png) {
+            f.put("terrain.hf", header());
+            f.put("terrain.png", text_of(png16));
+        }
+        LogCapture capture;
+        render_options_for_startup().debug_level = 2;
+        Terrain* t = f.load();
+        render_options_for_startup().debug_level = 0;
+        EXPECT_NE(t, nullptr);
+        terrain_free(t);
+        EXPECT_NE(capture.text().find("] " + want + "\n"), std::string::npos);
     }
 }
 
