@@ -1,6 +1,6 @@
 #include "tools/content/image.h"
 
-#include <png.h>
+#include "render/image.h"
 
 #include <cassert>
 #include <cstdio>
@@ -35,32 +35,10 @@ void image_blend(ContentImage& im, int x, int y, const float rgb[3], float alpha
     }
 }
 
-// libpng's simplified writer: no longjmp reaches our code.
-static std::string png_encode_buffer(const void* pixels, int width, int height, png_uint_32 format) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = png_uint_32(width);
-    image.height = png_uint_32(height);
-    image.format = format;
-    png_alloc_size_t size = 0;
-    if (!png_image_write_to_memory(&image, nullptr, &size, 0, pixels, 0, nullptr)) return std::string();
-    std::string out(size, '\0');
-    if (!png_image_write_to_memory(&image, out.data(), &size, 0, pixels, 0, nullptr)) return std::string();
-    out.resize(size);
-    return out;
-}
-
 std::string png_encode(const ContentImage& im) {
-    png_uint_32 format = im.channels == 1 ? PNG_FORMAT_GRAY
-                       : im.channels == 3 ? PNG_FORMAT_RGB
-                       : PNG_FORMAT_RGBA;
-    assert(im.channels == 1 || im.channels == 3 || im.channels == 4);
-    return png_encode_buffer(im.pixels.data(), im.width, im.height, format);
-}
-
-std::string png_encode_grey16(const std::vector<uint16_t>& samples, int width, int height) {
-    assert(samples.size() == size_t(width) * height);
-    return png_encode_buffer(samples.data(), width, height, PNG_FORMAT_LINEAR_Y);
+    std::vector<unsigned char> out;
+    if (!encode_png(im.pixels.data(), im.width, im.height, im.channels, false, &out)) return std::string();
+    return std::string(out.begin(), out.end());
 }
 
 static std::string pnm_encode(const ContentImage& im, const char* magic) {

@@ -1,6 +1,6 @@
 // Pictures the content generator builds in memory and the byte encodings it
 // stores them in (PNG, binary PPM and PGM). Pixels are 8-bit channels, rows
-// top to bottom; 16-bit grey is kept separately for height images.
+// top to bottom.
 // Encodings are deterministic: no time stamps, fixed compression settings.
 #pragma once
 #include <cstdint>
@@ -25,10 +25,9 @@ inline const uint8_t* image_at(const ContentImage& im, int x, int y) {
 // outside are ignored. On RGBA images the alpha channel accumulates "over".
 void image_blend(ContentImage& im, int x, int y, const float rgb[3], float alpha);
 
-// PNG bytes of an 8-bit grey, RGB or RGBA image; empty on failure.
+// PNG bytes of an 8-bit grey, RGB or RGBA image (the program's encoder);
+// empty on failure.
 [[nodiscard]] std::string png_encode(const ContentImage& im);
-// PNG bytes of a 16-bit grey image (samples row by row).
-[[nodiscard]] std::string png_encode_grey16(const std::vector<uint16_t>& samples, int width, int height);
 // "P6" binary PPM of an RGB image, "P5" binary PGM of a grey image.
 std::string ppm_encode(const ContentImage& im);
 std::string pgm_encode(const ContentImage& im);

@@ -21,14 +21,6 @@ std::string text_printf(const char* format, ...) {
     return out;
 }
 
-std::string saf_pack(const ContentFiles& files) {
-    std::string out;
-    for (const ContentFile& f : files) out += text_printf("%zu %s\n", f.bytes.size(), f.name.c_str());
-    out += "-\n";
-    for (const ContentFile& f : files) out += f.bytes;
-    return out;
-}
-
 bool content_write_folder(const std::string& root, const ContentFiles& files) {
     namespace fs = std::filesystem;
     for (const ContentFile& f : files) {

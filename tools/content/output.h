@@ -1,6 +1,5 @@
-// The generated content as named byte strings, and the two ways it leaves
-// the generator: plain files under a folder, or one ".saf" archive (a text
-// header of "size name" lines ended by "-", then the members back to back).
+// The generated content as named byte strings, written out as plain files
+// under a folder (the archive packer then packs such a folder).
 #pragma once
 #include <string>
 #include <vector>
@@ -14,7 +13,6 @@ using ContentFiles = std::vector<ContentFile>;
 void content_add(ContentFiles* files, std::string name, std::string bytes);
 // printf into a string (the "C" locale's number format).
 std::string text_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string saf_pack(const ContentFiles& files);
 // Writes every file under `root`, creating folders; false (with a message on
 // standard error) when a file cannot be written.
 [[nodiscard]] bool content_write_folder(const std::string& root, const ContentFiles& files);

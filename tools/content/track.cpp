@@ -215,33 +215,10 @@ static void vertex_normal(const Track& t, int i, int k, float n[3]) {
     n[2] = -dz / len;
 }
 
-ContentImage track_shading_half(const Track& t, const TrackLight& l) {
-    ContentImage im = image_make(t.dim, t.dim, 3);
-    for (int k = 0; k < t.dim; k++)
-        for (int i = 0; i < t.dim; i++) {
-            float n[3];
-            vertex_normal(t, i, k, n);
-            float dot = std::clamp(n[0] * l.sun[0] + n[1] * l.sun[1] + n[2] * l.sun[2], 0.0f, 1.0f);
-            float f = dot * float(t.light[size_t(k) * t.dim + i]) / 255.0f;
-            uint8_t* p = image_at(im, i, k);
-            for (int c = 0; c < 3; c++)
-                p[c] = uint8_t(std::clamp(int((f * l.diffuse[c] + l.ambient[c]) * 0.5f * 255), 0, 255));
-        }
-    return im;
-}
-
 ContentImage track_shadows_image(const Track& t) {
     ContentImage im = image_make(t.dim, t.dim, 1);
     im.pixels = t.light;
     return im;
-}
-
-std::vector<uint16_t> track_height_samples(const Track& t) {
-    std::vector<uint16_t> out(t.heights.size());
-    double range = double(t.max_height) - t.min_height;
-    for (size_t v = 0; v < out.size(); v++)
-        out[v] = uint16_t(std::clamp(std::lround((t.heights[v] - t.min_height) / range * 65535.0), 0L, 65535L));
-    return out;
 }
 
 ContentImage track_map(const Track& t, int size) {
@@ -259,7 +236,7 @@ ContentImage track_map_region(const Track& t, float x0, float z0, float x1, floa
             int i = std::clamp(int(wx / t.spacing), 0, t.dim - 1), k = std::clamp(int(wz / t.spacing), 0, t.dim - 1);
             float n[3];
             vertex_normal(t, i, k, n);
-            float shade = 0.55f + 0.6f * std::clamp(n[0] * l.sun[0] + n[1] * l.sun[1] + n[2] * l.sun[2], 0.0f, 1.0f);
+            float shade = 0.45f + 0.8f * std::clamp(n[0] * l.sun[0] + n[1] * l.sun[1] + n[2] * l.sun[2], 0.0f, 1.0f);
             shade *= 0.7f + 0.3f * float(t.light[size_t(k) * t.dim + i]) / 255.0f;
             int tx = std::min(int(wx / (2 * t.spacing)), tiles - 1), tz = std::min(int(wz / (2 * t.spacing)), tiles - 1);
             uint8_t surface = t.tilemap[size_t(tz) * tiles + tx];

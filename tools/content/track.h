@@ -1,6 +1,6 @@
 // A generated track: the design (grid size, land, course), the height field
-// and per-vertex course lookup built from it, and the pictures derived from
-// the heights (shading, shadows, overhead map). Lengths in feet; vertex (i, k)
+// and per-vertex course lookup built from it, the sun shadows and the
+// overhead map. Lengths in feet; vertex (i, k)
 // lies at x = i * spacing, z = k * spacing.
 #pragma once
 #include <cstdint>
@@ -60,16 +60,12 @@ float track_land(const TrackDesign& design, float x, float z);
 // Is (x, z) on the riding surface (within the course width)?
 bool track_on_course(const Track& track, float x, float z);
 
-// Half-scale shading of every vertex (as stored in "shadingx2.ppm").
-ContentImage track_shading_half(const Track& track, const TrackLight& light);
 ContentImage track_shadows_image(const Track& track);
 // Overhead map: `size` x `size` pixels, row 0 at z = 0.
 ContentImage track_map(const Track& track, int size);
 // The same for the rectangle x0..x1, z0..z1 (ft).
 ContentImage track_map_region(const Track& track, float x0, float z0, float x1, float z1,
                               int width, int height);
-// 16-bit samples of the heights between min_height and max_height.
-std::vector<uint16_t> track_height_samples(const Track& track);
 
 // The designs of the two generated tracks.
 const TrackDesign& rabbithill_design();

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <random>
 
+#include "tools/content/draw.h"
 #include "tools/content/image.h"
 
 // Uniform in [0, 1) from MT19937's 32-bit output, the same on every library
@@ -87,23 +88,20 @@ static std::string tileinfo_text() {
         "erode_limit 0.5 0.6 0.7\n"
         "erode_limit 1.25 0 0.2\n";
     std::string out;
-    out += "# Hard-packed clay: high grip, little rutting, fine dust roost.\n"
-           "name hard-pack dirt\ntexture @ground/dirt.png\n"
+    out += "name hard-pack dirt\ntexture @ground/dirt.png\n"
            "friction 0.85 1\nfriction 1.05 4\nfriction 0.95 10\nfriction 0.8 25\nfriction 0.7 60\n"
            "slip_function 0\n"
            "roll_resist 4 12 1\nroll_resist 5 15 60\n"
            "roost count=6 size=0.2 grow=3 r=170 g=140 b=105 fade_a=-300\n"
            "erode_depth 0.4\nerode_inner_depth 0.06\n" + dirt_like + "addtile\n\n";
-    out += "# Loam: the prepared riding surface; digs ruts and throws clods.\n"
-           "name loam\ntexture @ground/loam.png\n"
+    out += "name loam\ntexture @ground/loam.png\n"
            "friction 0.9 1.5\nfriction 1.15 5\nfriction 1.05 12\nfriction 0.9 30\nfriction 0.8 60\n"
            "slip_function 0\n"
            "roll_resist 6 18 1\nroll_resist 8 24 60\n"
            "roost count=12 size=0.25 r=120 g=90 b=65\n"
            "roost count=3 size=0.6 grow=1 vscale=0.8 r=95 g=70 b=50 fade_a=-128\n"
            "erode_depth 1\nerode_inner_depth 0.125\n" + dirt_like + "addtile\n\n";
-    out += "# Sand: soft, draggy, deep ruts.\n"
-           "name sand\ntexture @ground/sand.png\n"
+    out += "name sand\ntexture @ground/sand.png\n"
            "friction 0.6 2\nfriction 0.8 8\nfriction 0.75 20\nfriction 0.65 50\n"
            "slip_function 0\n"
            "roll_resist 15 45 1\nroll_resist 20 60 60\n"
@@ -111,8 +109,7 @@ static std::string tileinfo_text() {
            "erode_depth 1.5\nerode_radius 5\nerode_displacement 3\nerode_inner_depth 0.2\n"
            "erode_limit 0 1 1\nerode_limit 1 0.7 0.8\nerode_limit 2 0 0.2\n"
            "addtile\n\n";
-    out += "# Grass: slippery, barely deforms.\n"
-           "name grass\ntexture @ground/grass.png\n"
+    out += "name grass\ntexture @ground/grass.png\n"
            "friction 0.7 1\nfriction 0.8 3\nfriction 0.6 10\nfriction 0.5 30\n"
            "slip_function 0\n"
            "roll_resist 5 15 1\nroll_resist 6 18 60\n"
@@ -120,7 +117,6 @@ static std::string tileinfo_text() {
            "erode_depth 0.3\nerode_inner_depth 0.04\n"
            "erode_limit 0 1 1\nerode_limit 0.3 0.3 0.3\nerode_limit 0.6 0 0\n"
            "addtile\n\n";
-    out += "# Dirt to grass edges; the last four digits mark the corners showing grass.\n";
     for (const char* mask : TRANSITION_MASKS) {
         out += text_printf("name dirt-grass-%s\ntexture @ground/dirt-grass-%s.png\n", mask, mask);
         out += "friction 0.8 1\nfriction 0.95 4\nfriction 0.8 12\nfriction 0.65 40\n"
@@ -163,28 +159,32 @@ static float off_course(const Track& t, float x, float z) {
     return std::fabs(t.lateral[v]) - t.course.samples[s].width * 0.5f;
 }
 
-static std::string billboards_text(const Track& t) {
+std::vector<TrackTree> track_trees(const Track& t) {
     std::mt19937 rng(t.design->seed ^ 0x7EE5u);
-    std::string out;
-    static const char* const kinds[] = {"@objects/tree-pine.png", "@objects/tree-oak.png", "@objects/bush.png"};
-    static const float sizes[] = {38, 30, 6};
-    static const float aspects[] = {0.5f, 1.0f, 2.0f};  // the sprites' width / height
-    static const char* const tints[] = {"", "#e0ecd0#", "#f4f0c8#", "#c8dcc0#"};
-    int placed = 0;
-    for (int attempt = 0; placed < t.design->trees && attempt < t.design->trees * 20; attempt++) {
+    std::vector<TrackTree> trees;
+    for (int attempt = 0; int(trees.size()) < t.design->trees && attempt < t.design->trees * 20; attempt++) {
         float margin = t.size * 0.02f;
         float x = margin + uniform(rng) * (t.size - 2 * margin);
         float z = margin + uniform(rng) * (t.size - 2 * margin);
         float kind_roll = uniform(rng), scale = 0.7f + 0.6f * uniform(rng), tint_roll = uniform(rng);
         if (off_course(t, x, z) < 45) continue;
-        // Woods gather in clumps: keep a tree where a slow noise is high.
+        // Woods gather in clumps: keep a tree where a slow wave pattern is high.
         float clump = std::sin(x * 0.006f + 1.3f) * std::sin(z * 0.0045f + 0.4f) + 0.55f * std::sin(x * 0.017f - z * 0.011f);
         if (clump < 0.15f) continue;
-        int kind = kind_roll < 0.45f ? 0 : kind_roll < 0.85f ? 1 : 2;
-        const char* tint = tints[int(tint_roll * 4) & 3];
-        out += text_printf("[%f %f %f] %f %f %s%s\n", x, -0.3, z, sizes[kind] * scale, aspects[kind], tint, kinds[kind]);
-        placed++;
+        trees.push_back({x, z, kind_roll < 0.45f ? 0 : kind_roll < 0.85f ? 1 : 2, scale, int(tint_roll * 4) & 3});
     }
+    return trees;
+}
+
+static std::string billboards_text(const Track& t) {
+    std::string out;
+    static const char* const kinds[] = {"@objects/tree-pine.png", "@objects/tree-oak.png", "@objects/bush.png"};
+    static const float sizes[] = {38, 30, 6};
+    static const float aspects[] = {0.5f, 1.0f, 2.0f};  // the sprites' width / height
+    static const char* const tints[] = {"", "#e0ecd0#", "#f4f0c8#", "#c8dcc0#"};
+    for (const TrackTree& tree : track_trees(t))
+        out += text_printf("[%f %f %f] %f %f %s%s\n", tree.x, -0.3, tree.z, sizes[tree.kind] * tree.scale,
+                           aspects[tree.kind], tints[tree.tint], kinds[tree.kind]);
     // Banners along the start straight, outside the pad.
     for (float s = 10; s < 240; s += 45) {
         for (int side = -1; side <= 1; side += 2) {
@@ -295,23 +295,23 @@ static std::string cameras_text(const Track& t, const TrackTiming& timing) {
     return out;
 }
 
-static std::string decals_text(const Track& t) {
+std::vector<TrackDecal> track_decals(const Track& t) {
     const Course& c = t.course;
-    std::string out;
+    std::vector<TrackDecal> out;
     auto across = [&](float s, float size, float length, const char* texture) {
         const CourseSample& cs = at(t, s);
         // The decal's length runs along (cos a, -sin a): across the course.
-        float angle = std::atan2(cs.tx, cs.tz);
-        out += text_printf("[%f %f] %f %f %f %s\n", cs.x, cs.z, angle, size, length / size, texture);
+        out.push_back({cs.x, cs.z, std::atan2(cs.tx, cs.tz), size, length / size, texture});
     };
     across(-9, 12, at(t, -9).width - 6, "@decals/startpad.png");
     across(c.finish_s, 3, at(t, c.finish_s).width, "@decals/finish.png");
-    // Worn lines through the first sharp turn.
-    for (int i = 0; i < 3; i++) {
-        float s = 500 * (c.length / 5300) + float(i) * 40;
-        const CourseSample& cs = at(t, s);
-        float angle = std::atan2(-cs.tz, cs.tx);  // length along the course
-        out += text_printf("[%f %f] %f %f %f %s\n", cs.x, cs.z, angle, 8.0, 4.0, "@decals/ruts.png");
+    // Worn lines through the first turn, lengthwise.
+    const CourseFeature* berm = nullptr;
+    for (const CourseFeature& f : t.design->course.features)
+        if (f.kind == FEATURE_BERM && !berm) berm = &f;
+    for (int i = 0; berm && i < 3; i++) {
+        const CourseSample& cs = at(t, berm->start_s + 30 + float(i) * 50);
+        out.push_back({cs.x, cs.z, std::atan2(-cs.tz, cs.tx), 8, 4, "@decals/ruts.png"});
     }
     return out;
 }
@@ -320,14 +320,7 @@ ContentFiles track_files(const Track& t) {
     ContentFiles files;
     TrackLight light = track_light();
     content_add(&files, "desc", std::string(t.design->description) + "\n");
-    content_add(&files, "terrain.hf", text_printf("%d %f %f %f\n", t.n, t.spacing, t.min_height, t.max_height));
-    content_add(&files, "terrain.png", png_encode_grey16(track_height_samples(t), t.dim, t.dim));
-    ContentImage half = track_shading_half(t, light);
-    content_add(&files, "shadingx2.ppm", ppm_encode(half));
-    for (uint8_t& p : half.pixels) p = uint8_t(std::min(255, 2 * p));
-    content_add(&files, "shading.ppm", ppm_encode(half));
     content_add(&files, "shadows.pgm", pgm_encode(track_shadows_image(t)));
-    content_add(&files, "tilemap", std::string(t.tilemap.begin(), t.tilemap.end()));
     content_add(&files, "tileinfo", tileinfo_text());
     content_add(&files, "lighting", lighting_text(light));
     TrackTiming timing = track_timing(t);
@@ -336,7 +329,24 @@ ContentFiles track_files(const Track& t) {
     content_add(&files, "statues", statues_text(t));
     content_add(&files, "flaggers", flaggers_text(t, timing));
     content_add(&files, "cameras", cameras_text(t, timing));
-    content_add(&files, "decals", decals_text(t));
-    content_add(&files, "map.png", png_encode(track_map(t, 512)));
+    content_add(&files, "map.png", png_encode(track_map_with_objects(t, 0, 0, t.size, t.size, 512, 512)));
     return files;
+}
+
+ContentImage track_map_with_objects(const Track& t, float x0, float z0, float x1, float z1, int width, int height) {
+    ContentImage im = track_map_region(t, x0, z0, x1, z1, width, height);
+    float sx = float(width) / (x1 - x0), sz = float(height) / (z1 - z0);
+    for (const TrackTree& tree : track_trees(t)) {
+        float r = std::max(1.2f, (tree.kind == 2 ? 4.0f : 9.0f) * tree.scale * sx);
+        draw_disc(&im, (tree.x - x0) * sx, (tree.z - z0) * sz, r, {0.12f, 0.26f, 0.10f}, 0.85f);
+    }
+    auto line_across = [&](float s, Rgb colour) {
+        const CourseSample& cs = at(t, s);
+        float half = cs.width * 0.5f + 4;
+        float ax = cs.x + cs.tz * half, az = cs.z - cs.tx * half, bx = cs.x - cs.tz * half, bz = cs.z + cs.tx * half;
+        draw_line(&im, (ax - x0) * sx, (az - z0) * sz, (bx - x0) * sx, (bz - z0) * sz, std::max(2.0f, 3 * sx), colour);
+    };
+    line_across(0, {0.95f, 0.95f, 0.95f});
+    line_across(t.course.finish_s, {0.1f, 0.1f, 0.1f});
+    return im;
 }
