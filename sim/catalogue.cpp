@@ -157,14 +157,21 @@ static const BikeInfo* first_row_containing(const char* text) {
     return &g_rows[0];
 }
 
+const BikeInfo* bike_fallback_row(const char* model, char* message, int size) {
+    if (!model)
+        model = "";
+    const BikeInfo* row = first_row_containing(strstr(model, "125") ? "125" : "250f");
+    snprintf(message, size, "bike info for '%.20s' not found using '%.20s' instead", model, row->model);
+    return row;
+}
+
 const BikeInfo* bike_info_for_rider(const char* model) {
     const BikeInfo* row = find_bike_info(model);
     if (row)
         return row;
-    if (!model)
-        model = "";
-    row = first_row_containing(strstr(model, "125") ? "125" : "250f");
-    show_messagef("bike info for '%.20s' not found using '%.20s' instead", model, row->model);
+    char message[128];
+    row = bike_fallback_row(model, message, sizeof message);
+    show_message(message);
     return row;
 }
 
