@@ -274,6 +274,11 @@ RiderSetup* player_setup() {
     return &g_player;
 }
 
+void player_setup_startup() {
+    setup_startup(&g_player);
+    g_player_ready = true;
+}
+
 bool setup_offer_line(const char* key, const char* value) {
     return setup_read_line(player_setup(), key, value);
 }

@@ -328,6 +328,6 @@ TEST(RiderSetup, PlayerSetupHooks) {
     close_data_file(out);
     const std::string text = home.dir.read("xdg/Rutwise/written");
     EXPECT_NE(text.find("\nnumber=7\n"), std::string::npos);
-    setup_startup(player_setup());
+    player_setup_startup();
     EXPECT_STREQ(player_setup()->number, "999");
 }
