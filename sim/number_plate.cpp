@@ -96,7 +96,7 @@ static const NumberGlyphCell* glyph_of(const NumberFont* font, char ch) {
 }
 
 // Width of a character as a fraction of the text height; missing glyphs 2/3.
-static float glyph_aspect(const NumberGlyphCell* c) {
+static float glyph_width_ratio(const NumberGlyphCell* c) {
     return c ? (float)(c->x1 - c->x0) / (float)(c->y1 - c->y0) : 2.0f / 3.0f;
 }
 
@@ -110,7 +110,7 @@ void number_plate_pixels(const char* number, const PlateColours* colours, const 
     const int count = number ? (int)strnlen(number, NUMBER_PLATE_MAX_CHARS) : 0;
     float total = 0;
     for (int i = 0; i < count; ++i)
-        total += glyph_aspect(glyph_of(font, number[i]));
+        total += glyph_width_ratio(glyph_of(font, number[i]));
     if (count == 0 || total <= 0)
         return;
     // As tall as fits: at most 3/4 of the plate high and 9/10 of it wide.
@@ -119,7 +119,7 @@ void number_plate_pixels(const char* number, const PlateColours* colours, const 
     const float top = 0.5f * ((float)n - height);
     for (int i = 0; i < count; ++i) {
         const NumberGlyphCell* c = glyph_of(font, number[i]);
-        const float w = glyph_aspect(c) * height;
+        const float w = glyph_width_ratio(c) * height;
         if (c) {
             const float sx = (float)(c->x1 - c->x0) / w, sy = (float)(c->y1 - c->y0) / height;
             for (int py = clampi((int)floorf(top), 0, n); py < clampi((int)ceilf(top + height), 0, n); ++py) {

@@ -204,6 +204,8 @@ static const char* text_field(const RiderSetup* setup, int key) {
 }
 
 bool setup_read_line(RiderSetup* setup, const char* key, const char* value) {
+    if (!key || !value)
+        return false;
     const int k = setup_find_key(key);
     if (k < 0)
         return false;
