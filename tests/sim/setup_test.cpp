@@ -331,3 +331,23 @@ TEST(RiderSetup, PlayerSetupHooks) {
     player_setup_startup();
     EXPECT_STREQ(player_setup()->number, "999");
 }
+
+TEST(RiderParams, SettersClampToFixedRanges) {
+    RiderParams p;
+    RiderSetup s = fresh();
+    rider_params_from_setup(&p, &s, find_bike_info("cr125"));
+    struct { const char* name; RiderParamId id; float value; float RiderParams::*field; float want; } cases[] = {
+        {"lock angle above pi/4", RIDER_PARAM_RESTRICTED_LOCK_ANGLE, 1.0f, &RiderParams::restricted_lock_angle, 0.785398f},
+        {"robot full lock speed", RIDER_PARAM_FULL_LOCK_SPEED, 1, &RiderParams::full_lock_speed, 1},
+        {"full lock speed below 1", RIDER_PARAM_FULL_LOCK_SPEED, 0, &RiderParams::full_lock_speed, 1},
+        {"dab speed floor", RIDER_PARAM_MAX_DAB_SPEED, 2, &RiderParams::max_dab_speed, 7},
+        {"mass split ceiling", RIDER_PARAM_RIDER_MASS_SPLIT, 0.9f, &RiderParams::rider_mass_split, 0.5f},
+        {"not a number ignored", RIDER_PARAM_LEVELING, NAN, &RiderParams::leveling, 20},
+        {"negative torque", RIDER_PARAM_REAR_BRAKE_TORQUE, -10, &RiderParams::rear_brake_torque, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        rider_params_set(&p, c.id, c.value);
+        EXPECT_NEAR(p.*c.field, c.want, 1e-5f);
+    }
+}
