@@ -9,8 +9,8 @@
 #include "app/data_file.h"
 #include "render/image.h"
 #include "sim/number_plate.h"
+#include "sim/test_home.h"
 #include "support/gl_context.h"
-#include "support/temp_dir.h"
 
 namespace {
 
@@ -116,16 +116,12 @@ TEST(NumberPlate, DrawsTheNumberCentred) {
 // composed and uploaded; read back from the GL texture.
 TEST(NumberPlate, UploadsThePlateTexture) {
     ASSERT_TRUE(test_gl_context());
-    TempDir dir;
-    setenv("XDG_DATA_HOME", (dir.path + "/xdg").c_str(), 1);
-    setenv("HOME", dir.path.c_str(), 1);
-    setenv("RW_HOME", (dir.path + "/game").c_str(), 1);
-    data_files_shutdown();
+    TestDataHome home;
     number_plate_font_free();
     TestFont tf;
     std::vector<unsigned char> png;
     ASSERT_TRUE(encode_png(tf.rgba.data(), TestFont::W, TestFont::H, 4, false, &png));
-    dir.write("game/numbers.png", std::string(png.begin(), png.end()));
+    home.dir.write("game/numbers.png", std::string(png.begin(), png.end()));
 
     struct { const char* name; const char* texture; const char* number; unsigned char corner[3], centre[3]; } cases[] = {
         {"digit in the tag colours", "@x.png[numberbackground:0,0,1][numberforeground:1,1,0]", "1",
@@ -152,5 +148,4 @@ TEST(NumberPlate, UploadsThePlateTexture) {
         EXPECT_FALSE(glIsTexture((GLuint)tid));
     }
     number_plate_font_free();
-    data_files_shutdown();
 }
