@@ -94,8 +94,17 @@ void log(const char* format, ...) {
     bool request = strncmp(format, prefix, strlen(prefix)) == 0;
     if (!log_decided || (request && !log_file)) {
         log_decided = true;
-        open_log_file(request ? format + strlen(prefix) : nullptr);
-        if (request) return;
+        if (!request) {
+            open_log_file(nullptr);
+        } else {
+            char message[4096];
+            va_list args;
+            va_start(args, format);
+            vsnprintf(message, sizeof message, format, args);
+            va_end(args);
+            open_log_file(message + strlen(prefix));
+            return;
+        }
     }
     if (request) return;  // the file is already chosen
     if ((unsigned char)format[0] == 19) return;  // control-S: not written
