@@ -239,3 +239,54 @@ TEST_F(WindowTest, ControllersAreNamedUniquelyAndComeBackAfterUnplugging) {
     SDL_JoystickDetachVirtual(0);
     SDL_JoystickDetachVirtual(0);
 }
+
+TEST_F(WindowTest, VideoModeRequestWaitsForTheFrameToEnd) {
+    open();
+    platform_rect r;
+    ASSERT_TRUE(begin_frame(window, &r));
+    request_video_mode(window, 200, 150, false);
+    drain();  // inside the frame: not yet
+    EXPECT_TRUE(end_frame(window));
+    for (int i = 0; i < 100; i++) {
+        drain();
+        ASSERT_TRUE(begin_frame(window, &r));
+        EXPECT_TRUE(end_frame(window));
+        if (r.width == 200) break;
+        SDL_Delay(5);
+    }
+    EXPECT_EQ(r.width, 200);
+    EXPECT_EQ(r.height, 150);
+}
+
+TEST_F(WindowTest, GameControllersOfferTheirStandardAxesAndButtons) {
+    open();
+    int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                          SDL_CONTROLLER_BUTTON_MAX, 0);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    ASSERT_TRUE(SDL_IsGameController(index));
+    drain();
+    int count = 0;
+    std::string first;
+    for (const char* const* n = axis_names(); *n; n++, count++)
+        if (count == 0) first = *n;
+    EXPECT_EQ(count, SDL_CONTROLLER_AXIS_MAX);
+    std::string device = first.substr(0, first.rfind(" axis "));
+    Axis* trigger = open_axis((device + ".axis[" + std::to_string(SDL_CONTROLLER_AXIS_TRIGGERRIGHT) +
+                               "]").c_str());
+    ASSERT_NE(trigger, nullptr);
+    int a_button;
+    ASSERT_TRUE(key_code((device + ".key[" + std::to_string(SDL_CONTROLLER_BUTTON_A) + "]").c_str(),
+                         &a_button));
+    SDL_Joystick* stick = SDL_JoystickOpen(index);
+    SDL_JoystickSetVirtualAxis(stick, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 20000);
+    SDL_JoystickSetVirtualButton(stick, SDL_CONTROLLER_BUTTON_A, 1);
+    SDL_JoystickUpdate();
+    std::vector<std::string> events = drain();
+    char pressed[32];
+    snprintf(pressed, sizeof pressed, "%#x+", a_button);
+    EXPECT_EQ(events, std::vector<std::string>{pressed});  // once, not again as a joystick button
+    EXPECT_GT(read_axis(trigger), 0);
+    close_axis(trigger);
+    SDL_JoystickClose(stick);
+    SDL_JoystickDetachVirtual(index);
+}
