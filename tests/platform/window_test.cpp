@@ -290,3 +290,22 @@ TEST_F(WindowTest, GameControllersOfferTheirStandardAxesAndButtons) {
     SDL_JoystickClose(stick);
     SDL_JoystickDetachVirtual(index);
 }
+
+TEST_F(WindowTest, FullScreenCoversTheNearestMode) {
+    open(24 | WINDOW_FULLSCREEN);
+    const display_mode desktop = display_modes()[0];
+    platform_rect r{};
+    for (int i = 0; i < 100; i++) {
+        drain();
+        if (begin_frame(window, &r)) {
+            EXPECT_TRUE(end_frame(window));
+            if (r.width == desktop.width) break;
+        }
+        SDL_Delay(5);
+    }
+    // 160 x 120 is smaller than every mode; the smallest listed mode is chosen.
+    int smallest = desktop.width + desktop.height;
+    for (const display_mode* m = display_modes(); m->width; m++)
+        if (m->width + m->height < smallest) smallest = m->width + m->height;
+    EXPECT_EQ(r.width + r.height, smallest);
+}
