@@ -87,23 +87,13 @@ StartupKeys look_up_startup_keys() {
 
 // ---- Start-up steps -------------------------------------------------------------
 
-WindowRequest main_window_request(int video_mode, int xres, int yres, const CommandLine& line,
-                                  const std::vector<std::string>& labels) {
-    if (video_mode == 1) {
-        return WindowRequest{line.width > 0 ? line.width : xres, line.height > 0 ? line.height : yres,
-                             false};
-    }
-    WindowRequest r{0, 0, true};
-    if (video_mode >= 2 && video_mode < (int)labels.size())
-        if (sscanf(labels[video_mode].c_str(), "%dx%d", &r.width, &r.height) != 2) r.width = r.height = 0;
-    return r;
-}
-
-static PlatformWindow* open_main_window(const WindowRequest& request, const CommandLine& line) {
-    int colour_bits = line.depth > 0 && line.depth <= WINDOW_COLOUR_BITS_MASK ? line.depth : 16;
-    return create_window("Rutwise", request.width, request.height,
-                         colour_bits | (request.is_fullscreen ? WINDOW_FULLSCREEN : 0), 0, line.zdepth,
-                         0, 0);
+static PlatformWindow* open_main_window(const CommandLine& line) {
+    // Windowed at the command line's size (640 x 480 before the settings
+    // choose a mode and size).
+    int width = line.width > 0 ? line.width : 640;
+    int height = line.height > 0 ? line.height : 480;
+    int colour_bits = line.depth > 0 && line.depth <= 0xFF ? line.depth : 16;
+    return create_window("Rutwise", width, height, colour_bits, 0, line.zdepth, 0, 0);
 }
 
 static void build_data_index() {
@@ -234,8 +224,7 @@ int run_program(int argc, char** argv) {
     }
     apply_command_line_render_options(line, &render_options_for_startup());
 
-    // Windowed at 640 x 480 until the settings choose the mode and size.
-    program.window = open_main_window(main_window_request(1, 640, 480, line, program.video_modes), line);
+    program.window = open_main_window(line);
     if (!program.window) {
         log(nullptr);
         return 1;

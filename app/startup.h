@@ -32,17 +32,6 @@ void derive_render_options(const RenderSettingsValues& s, RenderOptions* r);
 // the colour depth of the first one.
 std::vector<std::string> video_mode_labels(const display_mode* modes);
 
-// The size and kind of the main window: `video_mode` indexes the labels of
-// video_mode_labels (0 "Default Fullscreen" = the desktop's mode, 1 windowed
-// at xres x yres, which --width / --height override).
-struct WindowRequest {
-    int width, height;  // pixels; 0 x 0 = the desktop's size
-    bool is_fullscreen;
-};
-struct CommandLine;
-WindowRequest main_window_request(int video_mode, int xres, int yres, const CommandLine& line,
-                                  const std::vector<std::string>& labels);
-
 struct DemoEntry {
     std::string file;     // data name, "demos/....rwdemo"
     std::string display;  // file name without folder and extension

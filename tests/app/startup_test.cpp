@@ -1,7 +1,5 @@
 #include "app/startup.h"
 
-#include "app/command_line.h"
-
 #include <gtest/gtest.h>
 
 #include "app/platform/platform.h"
@@ -61,32 +59,4 @@ TEST(StartupLists, DemoListTakesDemosFolderRwdemoFilesSorted) {
     EXPECT_EQ(demos[1].display, "Alpha");
     EXPECT_EQ(demos[2].display, "deep");
     EXPECT_EQ(demos[3].display, "zeta");
-}
-
-TEST(StartupWindow, RequestFollowsTheVideoModeSetting) {
-    std::vector<std::string> labels = {"Default Fullscreen", "Windowed", "1920x1080", "1024x768"};
-    CommandLine plain = command_line_defaults();
-    CommandLine sized = command_line_defaults();
-    sized.width = 800;
-    sized.height = 500;
-    struct Case {
-        const char* name;
-        int video_mode;
-        const CommandLine* line;
-        WindowRequest want;
-    };
-    const Case cases[] = {
-        {"windowed at the setting's size", 1, &plain, {1280, 720, false}},
-        {"windowed at the command line's size", 1, &sized, {800, 500, false}},
-        {"default full screen is the desktop", 0, &sized, {0, 0, true}},
-        {"a listed mode", 3, &plain, {1024, 768, true}},
-        {"a mode no longer listed", 9, &plain, {0, 0, true}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        WindowRequest r = main_window_request(c.video_mode, 1280, 720, *c.line, labels);
-        EXPECT_EQ(r.width, c.want.width);
-        EXPECT_EQ(r.height, c.want.height);
-        EXPECT_EQ(r.is_fullscreen, c.want.is_fullscreen);
-    }
 }
