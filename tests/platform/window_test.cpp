@@ -15,6 +15,11 @@
 
 namespace {
 
+int code_name_round_trip(int code) {
+    int back = -1;
+    return key_code(key_name(code), &back) ? back : -1;
+}
+
 struct WindowTest : ::testing::Test {
     TempDir dir;
     PlatformWindow* window = nullptr;
@@ -308,4 +313,39 @@ TEST_F(WindowTest, FullScreenCoversTheNearestMode) {
     for (const display_mode* m = display_modes(); m->width; m++)
         if (m->width + m->height < smallest) smallest = m->width + m->height;
     EXPECT_EQ(r.width + r.height, smallest);
+}
+
+TEST_F(WindowTest, DeviceButtonCodesFollowTheNameHash) {
+    // Settings files store these codes, so they must not change: over the
+    // cleaned name, even-position characters summed as 16 bits, odd ones as
+    // 8 bits, folded into the bits 16..30.
+    open();
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;
+    desc.naxes = 1;
+    desc.nbuttons = 2;
+    desc.name = "Pad. One";
+    int first = SDL_JoystickAttachVirtualEx(&desc);
+    int second = SDL_JoystickAttachVirtualEx(&desc);
+    ASSERT_GE(first, 0) << SDL_GetError();
+    ASSERT_GE(second, 0) << SDL_GetError();
+    drain();
+    struct Case {
+        const char* name;
+        int code;
+    };
+    const Case cases[] = {
+        {"PadOne button 1", 0x16220001},    // even 80+100+110, odd (97+79+101) & 0xFF
+        {"PadOne#2.key[0]", 0x48450000},    // even 325, odd 327 & 0xFF
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int code = 0;
+        EXPECT_TRUE(key_code(c.name, &code));
+        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(code_name_round_trip(code), code);
+    }
+    SDL_JoystickDetachVirtual(second);
+    SDL_JoystickDetachVirtual(first);
 }
