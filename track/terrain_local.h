@@ -7,9 +7,9 @@
 
 struct DataStream;
 
-// Grids beyond 8193 vertices per side are refused: their arrays would need
-// several gigabytes, and indices must stay within int.
-enum { TERRAIN_MAX_EXPONENT = 12 };
+// Grids beyond 4097 vertices per side are refused: the image decoders stop
+// below the next size, and its arrays would need gigabytes.
+enum { TERRAIN_MAX_EXPONENT = 11 };
 
 // Sets n, dim, tiles, size, spacing and allocates heights, reference
 // heights, shading, shadows and tile map (zeroed). False when the values
