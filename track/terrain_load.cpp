@@ -43,6 +43,14 @@ static std::string file_name(const Loader& l, const char* file) { return terrain
 
 static void report_cant_open(const std::string& name) { show_messagef("Can't open '%.950s'", name.c_str()); }
 
+// Opens a file the track cannot do without; null after reporting it.
+static DataStream* open_required(const Loader& l, const char* file) {
+    std::string name = file_name(l, file);
+    DataStream* s = open_data_file(name.c_str(), "rb");
+    if (!s) report_cant_open(name);
+    return s;
+}
+
 // A whole file, however large (the texture and text helpers stop at 16 MiB).
 static bool read_all(DataStream* s, std::vector<unsigned char>* out) {
     unsigned char block[65536];
@@ -101,12 +109,8 @@ static bool read_samples(const Loader& l, DataStream* hf, uint8_t* bytes) {
 static bool load_heights(const Loader& l) {
     Terrain* t = l.t;
     progress_show(l, "Loading terrain");
-    std::string name = file_name(l, "terrain.hf");
-    DataStream* hf = open_data_file(name.c_str(), "rb");
-    if (!hf) {
-        report_cant_open(name);
-        return false;
-    }
+    DataStream* hf = open_required(l, "terrain.hf");
+    if (!hf) return false;
     int n = 0;
     float spacing = 0, min_height = 0, max_height = 0;
     bool header_ok = data_scanf(hf, "%d %f %f %f ", &n, &spacing, &min_height, &max_height) == 4 &&
@@ -143,16 +147,11 @@ static bool load_shading(const Loader& l) {
     Terrain* t = l.t;
     progress_show(l, "Loading shading");
     bool half_scale = true;
-    std::string name = file_name(l, "shadingx2.ppm");
-    DataStream* s = open_data_file(name.c_str(), "rb");
+    DataStream* s = open_data_file(file_name(l, "shadingx2.ppm").c_str(), "rb");
     if (!s) {
         half_scale = false;
-        name = file_name(l, "shading.ppm");
-        s = open_data_file(name.c_str(), "rb");
-        if (!s) {
-            report_cant_open(name);
-            return false;
-        }
+        s = open_required(l, "shading.ppm");
+        if (!s) return false;
     }
     std::vector<unsigned char> data;
     Image image{};
@@ -211,12 +210,8 @@ static bool load_surfaces(const Loader& l) {
 static bool load_tile_map(const Loader& l) {
     Terrain* t = l.t;
     progress_show(l, "Loading tilemap");
-    std::string name = file_name(l, "tilemap");
-    DataStream* s = open_data_file(name.c_str(), "rb");
-    if (!s) {
-        report_cant_open(name);
-        return false;
-    }
+    DataStream* s = open_required(l, "tilemap");
+    if (!s) return false;
     int wanted = t->tiles * t->tiles;
     int got = data_read(s, t->tile_map, wanted);
     close_data_file(s);
