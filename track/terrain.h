@@ -26,7 +26,8 @@ struct Decal {
 
 enum { DECAL_GRID = 8 };
 
-// Sun and colours used to shade the ground (the lighting file may change them).
+// Sun and colours used to shade the ground. A loaded Terrain starts with the
+// defaults; the track reset copies the lighting file's values in after loading.
 struct TerrainLighting {
     float sun[3];      // unit vector towards the sun
     float diffuse[3];  // sun colour
