@@ -39,6 +39,11 @@ static void progress_done(const Loader& l, const char* message) {
     else log("%.64s...done\n", message);
 }
 
+static void progress_tick(const Loader& l) {
+    const TerrainProgressOps* p = l.params->progress;
+    if (p && p->tick) p->tick(p->self);
+}
+
 static std::string file_name(const Loader& l, const char* file) { return terrain_file_name(l.folder, file); }
 
 static void report_cant_open(const std::string& name) { show_messagef("Can't open '%.950s'", name.c_str()); }
@@ -290,13 +295,19 @@ Terrain* terrain_load(const char* folder, const TerrainLoadParams& params) {
         terrain_free(t);
         return nullptr;
     }
-    if (t->normal_mapping) progress_show(l, "Creating terrain normals");
     if (!terrain_alloc_caches(t)) {
         show_message("Out of memory for the terrain");
         terrain_free(t);
         return nullptr;
     }
-    if (t->normal_mapping) progress_done(l, "Creating terrain normals");
+    if (t->normal_mapping) {
+        progress_show(l, "Creating terrain normals");
+        for (int k = 0; k < t->dim; k++) {
+            for (int i = 0; i < t->dim; i++) terrain_fill_normal_map(t, i, k);
+            progress_tick(l);
+        }
+        progress_done(l, "Creating terrain normals");
+    }
     load_decals(l);
     return t;
 }

@@ -16,7 +16,7 @@ enum { TERRAIN_MAX_EXPONENT = 11 };
 // are refused or memory runs out (the arrays allocated so far stay owned by t).
 [[nodiscard]] bool terrain_alloc_grid(Terrain* t, int n, float spacing, float min_height, float max_height);
 // Allocates reshade marks (clear), triangle normals (all stale) and, with
-// normal mapping, the normal map and its marks, and fills the normal map.
+// normal mapping, the normal map (unfilled) and its marks.
 [[nodiscard]] bool terrain_alloc_caches(Terrain* t);
 void terrain_fill_normal_map(Terrain* t, int i, int k);
 void terrain_shade_vertex(Terrain* t, int i, int k);

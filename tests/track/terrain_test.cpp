@@ -142,6 +142,29 @@ TEST(TerrainLoad, CompleteFolder) {
     terrain_free(t);
 }
 
+TEST(TerrainLoad, LoadingScreenMessagesInOrder) {
+    TrackFolder f;
+    struct Seen {
+        std::vector<std::string> lines;
+        int ticks;
+    } seen{{}, 0};
+    TerrainProgressOps ops{[](void* self, const char* m) { ((Seen*)self)->lines.push_back(m); },
+                           [](void* self) { ((Seen*)self)->ticks++; },
+                           [](void* self, const char* m) { ((Seen*)self)->lines.push_back(std::string(m) + "...done"); },
+                           &seen};
+    TerrainLoadParams params{};
+    params.normal_mapping = true;
+    params.progress = &ops;
+    Terrain* t = terrain_load(f.folder.c_str(), params);
+    ASSERT_NE(t, nullptr);
+    terrain_free(t);
+    EXPECT_EQ(seen.lines, (std::vector<std::string>{
+                              "Loading terrain", "Loading heights", "Loading terrain...done",
+                              "Loading heights...done", "Loading shading", "Loading shadows", "Loading tilemap",
+                              "Creating terrain normals", "Creating terrain normals...done", "Loading decals"}));
+    EXPECT_EQ(seen.ticks, DIM);
+}
+
 TEST(TerrainLoad, HeightSources) {
     std::vector<uint16_t> grid16(DIM * DIM);
     for (int k = 0; k < DIM; k++)
