@@ -56,12 +56,16 @@ static DataStream* open_required(const Loader& l, const char* file) {
     return s;
 }
 
-// A whole file, however large (the texture and text helpers stop at 16 MiB).
-static bool read_all(DataStream* s, std::vector<unsigned char>* out) {
+// A whole image file of the grid (the texture and text helpers stop at
+// 16 MiB). Even a text-form image of the grid stays below 16 bytes a vertex;
+// anything longer is refused rather than read into memory.
+static bool read_all(DataStream* s, int dim, std::vector<unsigned char>* out) {
+    size_t limit = 16 * (size_t)dim * dim + 65536;
     unsigned char block[65536];
     int got;
-    while ((got = data_read(s, block, sizeof block)) > 0) out->insert(out->end(), block, block + got);
-    bool ok = !data_error(s);
+    while (out->size() <= limit && (got = data_read(s, block, sizeof block)) > 0)
+        out->insert(out->end(), block, block + got);
+    bool ok = !data_error(s) && out->size() <= limit;
     close_data_file(s);
     return ok;
 }
@@ -161,7 +165,7 @@ static bool load_shading(const Loader& l) {
     std::vector<unsigned char> data;
     Image image{};
     const char* error = nullptr;
-    if (!read_all(s, &data) || !decode_ppm(data.data(), data.size(), &image, &error)) {
+    if (!read_all(s, t->dim, &data) || !decode_ppm(data.data(), data.size(), &image, &error)) {
         show_message("Error reading shading");
         return false;
     }
@@ -176,7 +180,7 @@ static bool load_shading(const Loader& l) {
     s = open_data_file(file_name(l, "shadows.pgm").c_str(), "rb");
     if (!s) return true;  // no shadows
     data.clear();
-    if (!read_all(s, &data) || !decode_pgm(data.data(), data.size(), &image, &error)) {
+    if (!read_all(s, t->dim, &data) || !decode_pgm(data.data(), data.size(), &image, &error)) {
         show_message("Error reading shadows");
         return false;
     }
