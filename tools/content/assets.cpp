@@ -1,5 +1,6 @@
 #include "tools/content/assets.h"
 
+#include "tools/content/bike_content.h"
 #include "tools/content/fonts.h"
 
 bool shared_assets(ContentFiles* files, const char* font_path) {
@@ -12,6 +13,7 @@ bool shared_assets(ContentFiles* files, const char* font_path) {
     add_ground_textures(files);
     add_nature_sprites(files);
     add_models(files);
+    add_bike_content(files);
     add_engine_sounds(files);
     return true;
 }
