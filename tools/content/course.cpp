@@ -101,7 +101,9 @@ static std::vector<float> circular_smooth(const std::vector<float>& v, int radiu
     return out;
 }
 
-Course course_build(const CourseParams& params) {
+// The centre line resampled every foot of arc length, starting at the point
+// nearest the designer's start point.
+static Course resample_spline(const CourseParams& params) {
     int segments = int(params.control.size() / 2);
     assert(segments >= 4);
     // Dense polyline, then arc length.
@@ -150,14 +152,19 @@ Course course_build(const CourseParams& params) {
             seg++;
         }
     }
-    // Tangents and curvature from neighbours; curvature smoothed over +-12 ft.
+    return course;
+}
+
+// Unit tangents and curvature from the neighbours; curvature smoothed over +-12 ft.
+static void set_tangents_and_curvature(Course* course) {
+    int n = int(course->samples.size());
     std::vector<float> heading(n), kappa(n);
     for (int i = 0; i < n; i++) {
-        const CourseSample& a = course.samples[(i + n - 1) % n];
-        const CourseSample& b = course.samples[(i + 1) % n];
+        const CourseSample& a = course->samples[(i + n - 1) % n];
+        const CourseSample& b = course->samples[(i + 1) % n];
         float dx = b.x - a.x, dz = b.z - a.z, len = std::hypot(dx, dz);
-        course.samples[i].tx = dx / len;
-        course.samples[i].tz = dz / len;
+        course->samples[i].tx = dx / len;
+        course->samples[i].tz = dz / len;
         heading[i] = std::atan2(dz, dx);
     }
     for (int i = 0; i < n; i++) {
@@ -166,59 +173,65 @@ Course course_build(const CourseParams& params) {
         while (dh < -float(M_PI)) dh += 2 * float(M_PI);
         // Heading measured from +x towards +z; "left" of travel is (tz, -tx),
         // which is a turn towards smaller heading angles.
-        kappa[i] = -dh / (2 * course.step);
+        kappa[i] = -dh / (2 * course->step);
     }
-    kappa = circular_smooth(kappa, int(12 / course.step));
-    float finish = course.length - params.finish_before_gate;
-    course.finish_s = finish;
+    kappa = circular_smooth(kappa, int(12 / course->step));
+    for (int i = 0; i < n; i++) course->samples[i].curvature = kappa[i];
+}
 
+// Width and surface at arc length s: the start pad around the gate narrows
+// to the course width; the pad is hard-packed, sand sections are sand.
+static void set_width_and_surface(CourseSample* c, const CourseParams& params, float s, float length) {
+    float before = length - s;  // ft before the gate (the lap wraps there)
+    float w = params.width;
+    if (s <= params.start_pad_after || before <= params.start_pad_before) {
+        w = params.start_width;
+    } else if (s < params.start_pad_after + params.start_taper) {
+        float t = smoother((s - params.start_pad_after) / params.start_taper);
+        w = params.start_width + (params.width - params.start_width) * t;
+    } else if (before < params.start_pad_before + params.start_taper) {
+        float t = smoother((before - params.start_pad_before) / params.start_taper);
+        w = params.start_width + (params.width - params.start_width) * t;
+    }
+    c->width = w;
+    bool pad = s < params.start_pad_after + params.start_taper || before < params.start_pad_before + params.start_taper;
+    c->surface = pad ? SURFACE_HARDPACK : SURFACE_LOAM;
+    for (const CourseFeature& f : params.features)
+        if (f.kind == FEATURE_SAND && s >= f.start_s && s <= f.start_s + course_feature_length(f))
+            c->surface = SURFACE_SAND;
+}
+
+// Bank slope at arc length s: proportional to the curvature, steeper in
+// berms, reversed in off-camber turns, flat on jumps and the start pad.
+static float bank_at(const CourseSample& c, const CourseParams& params, float s) {
+    float b = std::clamp(params.bank_per_curvature * c.curvature, -params.max_bank, params.max_bank);
+    float sign = c.curvature >= 0 ? 1.0f : -1.0f;
+    float flat = c.width > params.width + 1 ? 1.0f : 0.0f;
+    for (const CourseFeature& f : params.features) {
+        float u = s - f.start_s, len = course_feature_length(f);
+        if (course_feature_is_jump(f)) {
+            float outside = std::max(-u, u - len);
+            flat = std::max(flat, 1 - smoother(outside / 40));
+            continue;
+        }
+        if (u < 0 || u > len) continue;
+        float fade = smoother(std::min(u, len - u) / std::max(f.b, 1.0f));
+        if (f.kind == FEATURE_BERM) b += (sign * f.height - b) * fade;
+        if (f.kind == FEATURE_OFF_CAMBER) b += (-sign * f.height - b) * fade;
+    }
+    return b * (1 - flat);
+}
+
+Course course_build(const CourseParams& params) {
+    Course course = resample_spline(params);
+    int n = int(course.samples.size());
+    set_tangents_and_curvature(&course);
+    course.finish_s = course.length - params.finish_before_gate;
     std::vector<float> bank(n);
     for (int i = 0; i < n; i++) {
         float s = float(i) * course.step;
-        CourseSample& c = course.samples[i];
-        c.curvature = kappa[i];
-        // Width: the start pad around the gate, narrowing to the course width.
-        float before = course.length - s;  // ft before the gate (the lap wraps there)
-        float w = params.width;
-        if (s <= params.start_pad_after || before <= params.start_pad_before) {
-            w = params.start_width;
-        } else if (s < params.start_pad_after + params.start_taper) {
-            float t = smoother((s - params.start_pad_after) / params.start_taper);
-            w = params.start_width + (params.width - params.start_width) * t;
-        } else if (before < params.start_pad_before + params.start_taper) {
-            float t = smoother((before - params.start_pad_before) / params.start_taper);
-            w = params.start_width + (params.width - params.start_width) * t;
-        }
-        c.width = w;
-        c.surface = (s < params.start_pad_after + params.start_taper ||
-                      before < params.start_pad_before + params.start_taper)
-                        ? SURFACE_HARDPACK : SURFACE_LOAM;
-        float b = std::clamp(params.bank_per_curvature * kappa[i], -params.max_bank, params.max_bank);
-        for (const CourseFeature& f : params.features) {
-            float u = s - f.start_s;
-            float len = course_feature_length(f);
-            if (u < 0 || u > len) continue;
-            if (f.kind == FEATURE_SAND) c.surface = SURFACE_SAND;
-            float edge = std::min(u, len - u);
-            float fade = smoother(edge / std::max(f.b, 1.0f));
-            float sign = kappa[i] >= 0 ? 1.0f : -1.0f;
-            if (f.kind == FEATURE_BERM) b = b + (sign * f.height - b) * fade;
-            if (f.kind == FEATURE_OFF_CAMBER) b = b + (-sign * f.height - b) * fade;
-        }
-        bank[i] = b;
-    }
-    // Jumps are ridden flat across; the start pad too.
-    for (int i = 0; i < n; i++) {
-        float s = float(i) * course.step;
-        float flat = 0;
-        for (const CourseFeature& f : params.features) {
-            if (!course_feature_is_jump(f)) continue;
-            float u = s - f.start_s, len = course_feature_length(f);
-            float outside = std::max(-u, u - len);
-            flat = std::max(flat, 1 - smoother(outside / 40));
-        }
-        if (course.samples[i].width > params.width + 1) flat = 1;
-        bank[i] *= 1 - flat;
+        set_width_and_surface(&course.samples[i], params, s, course.length);
+        bank[i] = bank_at(course.samples[i], params, s);
     }
     bank = circular_smooth(bank, int(6 / course.step));
     for (int i = 0; i < n; i++) course.samples[i].bank = bank[i];

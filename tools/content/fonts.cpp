@@ -59,6 +59,33 @@ static bool render_glyph(ContentFont* font, unsigned code, Glyph* g) {
 
 static const int OUTLINE = 2;  // px of dark rim around sheet glyphs
 
+// One glyph into its cell, clipped to the cell's inside (the top row and left
+// column keep the separator): a dark rim of dilated coverage under the
+// white glyph.
+static void draw_sheet_glyph(ContentImage* im, const Glyph& g, int ox, int oy, int x, int y0, int cell_w,
+                             int cell_height) {
+    for (int gy = -OUTLINE; gy < g.rows + OUTLINE; gy++)
+        for (int gx = -OUTLINE; gx < g.width + OUTLINE; gx++) {
+            int px = ox + gx, py = oy + gy;
+            if (px <= x || px >= x + cell_w || py <= y0 || py >= y0 + cell_height) continue;
+            float rim = 0, core = 0;
+            for (int dy = -OUTLINE; dy <= OUTLINE; dy++)
+                for (int dx = -OUTLINE; dx <= OUTLINE; dx++) {
+                    if (dx * dx + dy * dy > OUTLINE * OUTLINE + 1) continue;
+                    int sx = gx + dx, sy = gy + dy;
+                    if (sx < 0 || sy < 0 || sx >= g.width || sy >= g.rows) continue;
+                    rim = std::max(rim, g.coverage[size_t(sy) * g.width + sx] / 255.0f);
+                }
+            if (gx >= 0 && gy >= 0 && gx < g.width && gy < g.rows) core = g.coverage[size_t(gy) * g.width + gx] / 255.0f;
+            float alpha = std::max(core, rim * 0.8f);
+            if (alpha <= 0) continue;
+            uint8_t* p = image_at(*im, px, py);
+            uint8_t v = uint8_t(std::lround(255 * core / alpha));
+            p[0] = p[1] = p[2] = v;
+            p[3] = uint8_t(std::lround(255 * alpha));
+        }
+}
+
 bool font_sheet(ContentFont* font, const char* chars, int cell_height, float pixel_size, float x_scale,
                 int width, ContentImage* out) {
     set_size(font, pixel_size, x_scale);
@@ -104,28 +131,7 @@ bool font_sheet(ContentFont* font, const char* chars, int cell_height, float pix
             int cell_w = g.advance + 2 * OUTLINE + 1 + extra;
             markers.push_back({x, y0});
             int ox = x + 1 + OUTLINE + extra / 2 + g.left, oy = y0 + baseline - g.top;
-            // Outline first (dilated coverage, dark), then the white glyph.
-            for (int gy = -OUTLINE; gy < g.rows + OUTLINE; gy++)
-                for (int gx = -OUTLINE; gx < g.width + OUTLINE; gx++) {
-                    int px = ox + gx, py = oy + gy;
-                    if (px <= x || px >= x + cell_w || py <= y0 || py >= y0 + cell_height) continue;
-                    float rim = 0, core = 0;
-                    for (int dy = -OUTLINE; dy <= OUTLINE; dy++)
-                        for (int dx = -OUTLINE; dx <= OUTLINE; dx++) {
-                            if (dx * dx + dy * dy > OUTLINE * OUTLINE + 1) continue;
-                            int sx = gx + dx, sy = gy + dy;
-                            if (sx < 0 || sy < 0 || sx >= g.width || sy >= g.rows) continue;
-                            rim = std::max(rim, g.coverage[size_t(sy) * g.width + sx] / 255.0f);
-                        }
-                    if (gx >= 0 && gy >= 0 && gx < g.width && gy < g.rows)
-                        core = g.coverage[size_t(gy) * g.width + gx] / 255.0f;
-                    float alpha = std::max(core, rim * 0.8f);
-                    if (alpha <= 0) continue;
-                    uint8_t* p = image_at(im, px, py);
-                    uint8_t v = uint8_t(std::lround(255 * core / alpha));
-                    p[0] = p[1] = p[2] = v;
-                    p[3] = uint8_t(std::lround(255 * alpha));
-                }
+            draw_sheet_glyph(&im, g, ox, oy, x, y0, cell_w, cell_height);
             x += cell_w;
         }
     }

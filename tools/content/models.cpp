@@ -132,7 +132,7 @@ void add_models(ContentFiles* files) {
         std::vector<Sphere> spheres;
         for (int across = -2; across <= 2; across++)
             for (int along = 0; along < 3; along++) {
-                float d = 0.35f + 0.65f * float(along);
+                float d = 0.6f + 0.6f * float(along);  // clear of a front wheel resting at the hinge
                 spheres.push_back({0.55f * float(across), d * std::sin(lie), -d * std::cos(lie), 0.3f, 0.5f, 5000, 100});
             }
         content_add(files, "startgate.shp", shp_text(spheres));
