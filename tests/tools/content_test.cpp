@@ -119,12 +119,12 @@ TEST_F(BuiltContent, TracksLoadWithoutWarningsAndEveryNamedFileExists) {
         params.images = &ops;
         Terrain* t = terrain_load(folder, params);
         ASSERT_NE(t, nullptr);
-        EXPECT_EQ(t->surfaces.entries.size(), 18u);
+        EXPECT_EQ(t->surfaces.entries.size(), 19u);
         EXPECT_EQ(t->decals.size(), 5u);
         for (const std::string& name : probe.missing) ADD_FAILURE() << "missing image " << name;
         // Every surface the tile map uses is a real entry.
         std::set<int> used(t->tile_map, t->tile_map + t->tiles * t->tiles);
-        EXPECT_LT(*used.rbegin(), 18);
+        EXPECT_LT(*used.rbegin(), 19);
         terrain_free(t);
 
         std::string prefix = std::string("@") + folder + "/";
@@ -132,10 +132,12 @@ TEST_F(BuiltContent, TracksLoadWithoutWarningsAndEveryNamedFileExists) {
         SurfaceTable table;
         tileinfo_parse(&table, text(prefix + "tileinfo").c_str(), nullptr, &warnings);
         EXPECT_TRUE(warnings.empty()) << (warnings.empty() ? "" : warnings[0]);
-        // dirt-grass-0110: base hard-pack (0), other grass (3), corners 4 and 2.
-        ASSERT_EQ(table.entries.size(), 18u);
-        EXPECT_EQ(table.entries[4 + 6 - 1].transition, (0 << 16) | (3 << 8) | 6);
-        EXPECT_EQ(table.entries[3].transition, (3 << 16) | (3 << 8));
+        // The plain surfaces lead (the editor paints those), then dirt-grass
+        // edges: 0110 has base hard-pack (0), other grass (3), corners 4 and 2.
+        ASSERT_EQ(table.entries.size(), 19u);
+        for (int e = 0; e < 5; e++) EXPECT_EQ(table.entries[e].transition, (e << 16) | (e << 8));
+        EXPECT_EQ(table.entries[5 + 6 - 1].transition, (0 << 16) | (3 << 8) | 6);
+        EXPECT_EQ(table.entries[4].roost[0].kind, ROOST_KIND_SPLASH);
 
         // Every data name in the object files can be opened.
         for (const char* file : {"lighting", "billboards", "statues", "flaggers", "decals"}) {

@@ -128,6 +128,7 @@ static const GroundLook DIRT = {{0.56f, 0.44f, 0.32f}, 0.25f, 0.25f, 11};
 static const GroundLook LOAM = {{0.40f, 0.29f, 0.20f}, 0.3f, 0.35f, 12};
 static const GroundLook SAND = {{0.86f, 0.77f, 0.57f}, 0.12f, 0.15f, 13};
 static const GroundLook GRASS = {{0.30f, 0.47f, 0.18f}, 0.3f, 0.45f, 14};
+static const GroundLook WATER = {{0.33f, 0.38f, 0.40f}, 0.25f, 0.1f, 15};
 
 static std::string ground_png(const GroundLook* a, const GroundLook* b, int mask) {
     ContentImage im = image_make(GROUND, GROUND, 3);
@@ -161,6 +162,7 @@ void add_ground_textures(ContentFiles* files) {
     content_add(files, "ground/loam.png", ground_png(&LOAM, nullptr, 0));
     content_add(files, "ground/sand.png", ground_png(&SAND, nullptr, 0));
     content_add(files, "ground/grass.png", ground_png(&GRASS, nullptr, 0));
+    content_add(files, "ground/water.png", ground_png(&WATER, nullptr, 0));
     for (int mask = 1; mask <= 14; mask++) {
         // Digits name bits 8, 4, 2, 1 in that order.
         std::string digits = {char('0' + ((mask >> 3) & 1)), char('0' + ((mask >> 2) & 1)),

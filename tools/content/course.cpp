@@ -22,7 +22,8 @@ float course_feature_length(const CourseFeature& f) {
     case FEATURE_WHOOPS: return f.a * float(f.count);
     case FEATURE_BERM:
     case FEATURE_OFF_CAMBER:
-    case FEATURE_SAND: return f.a;
+    case FEATURE_SAND:
+    case FEATURE_WATER: return f.a;
     }
     return 0;
 }
@@ -51,6 +52,9 @@ float course_feature_height(const CourseParams& params, float s) {
         case FEATURE_WHOOPS:
             if (u < f.a * float(f.count))
                 h += f.height * 0.5f * (1 - std::cos(2 * float(M_PI) * u / f.a));
+            break;
+        case FEATURE_WATER:
+            if (u < f.a) h -= f.height * 0.5f * (1 - std::cos(2 * float(M_PI) * u / f.a));
             break;
         default:
             break;
@@ -197,8 +201,9 @@ static void set_width_and_surface(CourseSample* c, const CourseParams& params, f
     bool pad = s < params.start_pad_after + params.start_taper || before < params.start_pad_before + params.start_taper;
     c->surface = pad ? SURFACE_HARDPACK : SURFACE_LOAM;
     for (const CourseFeature& f : params.features)
-        if (f.kind == FEATURE_SAND && s >= f.start_s && s <= f.start_s + course_feature_length(f))
-            c->surface = SURFACE_SAND;
+        if ((f.kind == FEATURE_SAND || f.kind == FEATURE_WATER) && s >= f.start_s &&
+            s <= f.start_s + course_feature_length(f))
+            c->surface = f.kind == FEATURE_SAND ? SURFACE_SAND : SURFACE_WATER;
 }
 
 // Bank slope at arc length s: proportional to the curvature, steeper in

@@ -11,7 +11,8 @@ enum CourseSurface : uint8_t {
     SURFACE_LOAM = 1,
     SURFACE_SAND = 2,
     SURFACE_GRASS = 3,
-    SURFACE_FIRST_TRANSITION = 4,  // dirt-grass corner masks 1..14 follow
+    SURFACE_WATER = 4,
+    SURFACE_FIRST_TRANSITION = 5,  // dirt-grass corner masks 1..14 follow
 };
 
 enum CourseFeatureKind {
@@ -23,6 +24,7 @@ enum CourseFeatureKind {
     FEATURE_BERM,       // a steeply banked turn with a lip on the outside
     FEATURE_OFF_CAMBER, // a turn that leans the wrong way
     FEATURE_SAND,       // a stretch of sand surface
+    FEATURE_WATER,      // a shallow dip under water, ridden straight through
 };
 
 struct CourseFeature {

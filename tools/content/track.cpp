@@ -246,6 +246,7 @@ ContentImage track_map_region(const Track& t, float x0, float z0, float x1, floa
             case SURFACE_HARDPACK: rgb[0] = 0.55f; rgb[1] = 0.42f; rgb[2] = 0.30f; break;
             case SURFACE_LOAM: rgb[0] = 0.45f; rgb[1] = 0.32f; rgb[2] = 0.22f; break;
             case SURFACE_SAND: rgb[0] = 0.85f; rgb[1] = 0.76f; rgb[2] = 0.52f; break;
+            case SURFACE_WATER: rgb[0] = 0.30f; rgb[1] = 0.42f; rgb[2] = 0.55f; break;
             case SURFACE_GRASS:
                 rgb[0] = 0.26f + 0.12f * height; rgb[1] = 0.45f + 0.1f * height; rgb[2] = 0.20f;
                 break;

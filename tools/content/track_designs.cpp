@@ -41,6 +41,7 @@ const TrackDesign& rabbithill_design() {
             {FEATURE_STEP_UP, "step-up", 1360, 6, 16, 70, 70, 0},
             {FEATURE_ROLLERS, "rhythm section", 1580, 3, 32, 0, 0, 6},
             {FEATURE_WHOOPS, "whoops", 1830, 1.6f, 13, 0, 0, 12},
+            {FEATURE_WATER, "water crossing", 2060, 1.2f, 50, 0, 0, 0},
             {FEATURE_OFF_CAMBER, "off-camber turn", 2240, 0.12f, 150, 30, 0, 0},
             {FEATURE_SAND, "sand section", 2420, 0, 220, 0, 0, 0},
             {FEATURE_TABLETOP, "tabletop", 3010, 5, 14, 40, 24, 0},

@@ -117,6 +117,13 @@ static std::string tileinfo_text() {
            "erode_depth 0.3\nerode_inner_depth 0.04\n"
            "erode_limit 0 1 1\nerode_limit 0.3 0.3 0.3\nerode_limit 0.6 0 0\n"
            "addtile\n\n";
+    out += "name water\ntexture @ground/water.png\n"
+           "friction 0.45 1\nfriction 0.55 4\nfriction 0.4 15\n"
+           "slip_function 0\n"
+           "roll_resist 30 80 1\nroll_resist 45 120 60\n"
+           "roost splash=1 count=14 size=0.35 grow=6 drag=0.6 slip_threshold=0 r=200 g=210 b=220 a=190 fade_a=-300\n"
+           "erode_depth 0\nerode_inner_depth 0\n"
+           "addtile\n\n";
     for (const char* mask : TRANSITION_MASKS) {
         out += text_printf("name dirt-grass-%s\ntexture @ground/dirt-grass-%s.png\n", mask, mask);
         out += "friction 0.8 1\nfriction 0.95 4\nfriction 0.8 12\nfriction 0.65 40\n"
@@ -260,7 +267,7 @@ static std::string flaggers_text(const Track& t, const TrackTiming& timing) {
     // A course flagger at the landing of every jump, watching the gates around it.
     int side = 1;
     for (const CourseFeature& f : t.design->course.features) {
-        if (f.kind == FEATURE_BERM || f.kind == FEATURE_OFF_CAMBER || f.kind == FEATURE_SAND) continue;
+        if (!course_feature_is_jump(f) || f.kind == FEATURE_WATER) continue;
         float s = f.start_s + 40;
         const CourseSample& cs = at(t, s);
         float x, z;
