@@ -305,7 +305,7 @@ TEST(ContentFonts, SheetsCutIntoOneCellPerCharacterWithItsGlyph) {
     font_close(font);
 }
 
-// Limits the course is built to respect (the same figures are in the README):
+// Limits the course is built to keep (the same figures are in the README):
 const float MAX_GRADE = 0.8f;        // rise over run between centre samples 2 ft apart
 const float MAX_GRADE_CHANGE = 0.3f; // change of grade from one 2 ft step to the next
 const float MAX_CROSS_SLOPE = 0.65f; // across the riding width, 1 ft inside each edge
