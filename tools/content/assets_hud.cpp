@@ -101,9 +101,9 @@ static ContentImage pitboard_picture() {
 static ContentImage figure(Rgb shirt, int pose) {
     ContentImage im = image_make(128, 256, 4, 0);
     Rgb skin = {0.85f, 0.68f, 0.55f}, pants = {0.15f, 0.17f, 0.25f};
-    float stride = pose == 3 ? 14 : 4;
-    draw_line(&im, 58, 150, 64 - stride, 250, 14, pants);
-    draw_line(&im, 70, 150, 64 + stride, 250, 14, pants);
+    float stride = pose == 3 ? 20 : 12;
+    draw_line(&im, 56, 150, 64 - stride, 250, 12, pants);
+    draw_line(&im, 72, 150, 64 + stride, 250, 12, pants);
     draw_rect(&im, 46, 78, 82, 156, shirt);
     draw_disc(&im, 64, 58, 17, skin);
     draw_rect(&im, 47, 36, 81, 48, {0.15f, 0.15f, 0.15f});   // cap
