@@ -176,13 +176,11 @@ static ContentImage clear_rgba(int w, int h) { return image_make(w, h, 4, 0); }
 static ContentImage pine_sprite() {
     ContentImage im = clear_rgba(128, 256);
     draw_rect(&im, 58, 200, 70, 256, {0.35f, 0.24f, 0.15f});
-    std::mt19937 rng(5);
     for (int layer = 0; layer < 6; layer++) {
         float top = 8 + float(layer) * 34, bottom = top + 70, half = 18 + float(layer) * 9;
         float shade = 0.75f + 0.05f * float(layer);
         draw_triangle(&im, 64, top, 64 - half, bottom, 64 + half, bottom, {0.10f * shade, 0.30f * shade, 0.14f * shade});
         draw_triangle(&im, 64, top + 4, 64 - half * 0.2f, bottom - 6, 64 + half, bottom - 2, {0.14f * shade, 0.38f * shade, 0.18f * shade}, 0.8f);
-        (void)rng;
     }
     return im;
 }

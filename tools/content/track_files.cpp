@@ -283,7 +283,6 @@ static std::string flaggers_text(const Track& t, const TrackTiming& timing) {
 }
 
 static std::string cameras_text(const Track& t, const TrackTiming& timing) {
-    const Course& c = t.course;
     std::string out = "# Television cameras: each \"gate\" line names the checkpoints shown by the next camera.\n";
     int count = int(timing.checkpoints.size());
     int side = 1;
@@ -298,7 +297,6 @@ static std::string cameras_text(const Track& t, const TrackTiming& timing) {
         out += "\n";
         out += text_printf("fov %d\nautofovsize %d\naddcamera %f %f %f\n", 60, 40, x, 14.0, z);
     }
-    (void)c;
     return out;
 }
 
