@@ -7,6 +7,20 @@
 
 static constexpr float CREATION_SPLIT = 1.0f / 3;
 
+rider_slots* rider_slots_create()
+{
+    rider_slots* slots = (rider_slots*)mem_alloc_zeroed(1, sizeof(rider_slots));
+    if (slots) rider_slots_clear(slots);
+    return slots;
+}
+
+void rider_slots_free(rider_slots* slots)
+{
+    if (!slots) return;
+    rider_slots_destroy_all(slots);
+    mem_free(slots);
+}
+
 void rider_slots_clear(rider_slots* slots)
 {
     for (rider_slot& s : slots->slot) {

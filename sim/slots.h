@@ -54,6 +54,11 @@ struct rider_slots {
     int local_slot;  // NO_LOCAL_RIDER when there is none
 };
 
+// A cleared table on the heap (it is large: 160 histories); null when memory
+// runs out. Pairs with rider_slots_free.
+[[nodiscard]] rider_slots* rider_slots_create();
+// Destroys every rider and frees the table. Null is fine.
+void rider_slots_free(rider_slots* slots);
 // Every slot empty and every history reset. Frees nothing: for a fresh table.
 void rider_slots_clear(rider_slots* slots);
 

@@ -358,3 +358,30 @@ TEST(BikeBody, MissingModelsAndShapesAreReported)
     bike_asset_ops nothing = {nullptr, nullptr, nullptr};
     EXPECT_EQ(bike_load_assets(&info, &nothing), 0);
 }
+
+TEST(BikeBody, EveryCatalogueRowFallsFreelyWithJointsHolding)
+{
+    TestWorld tw;
+    ASSERT_TRUE(tw.ok);
+    const BikeInfo* crf = find_bike_info("crf250(2008)");
+    ASSERT_TRUE(crf);
+    for (int row = 0; row < BIKE_CATALOGUE_ROWS; row++) {
+        const BikeInfo* info = bike_catalogue_row(row);
+        ASSERT_TRUE(info);
+        SCOPED_TRACE(info->model);
+        bike_body b;
+        ASSERT_TRUE(bike_body_create(&b, &tw.w, info, 1.0f / 3));
+        if (info == crf) {
+            EXPECT_NEAR(body_mass(b.body[BODY_FRAME]), 4.24 + 4.6875 * 2 / 3, 1e-5);
+            EXPECT_NEAR(body_mass(b.body[BODY_RIDER]), 4.6875 / 3, 1e-5);
+        }
+        lift(&b, 200);
+        auto before = shape_of(b);
+        for (int t = 0; t < 64; t++) physics_world_step(&tw.w);
+        auto after = shape_of(b);
+        for (int k = 0; k < BIKE_BODY_COUNT; k++)
+            for (int i = 0; i < 3; i++) EXPECT_NEAR(after[k][i], before[k][i], 1e-6) << "body " << k;
+        EXPECT_NEAR(dBodyGetLinearVel(b.body[BODY_FRAME])[1], -16, 1e-5);
+        bike_body_destroy(&b);
+    }
+}

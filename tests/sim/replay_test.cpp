@@ -18,15 +18,14 @@ const packed_state_ranges RANGES = {2048, -64, 0.5303f, 1.0f};
 struct ShownRider {
     TestWorld tw;
     BikeInfo info = crf250_2008();
-    rider_slots slots;
+    rider_slots* slots = rider_slots_create();
     Rider* r = nullptr;
     ShownRider()
     {
-        rider_slots_clear(&slots);
-        if (tw.ok) r = rider_create(&slots, 0, RIDER_SHOWN, &tw.w, &info, nullptr, false, nullptr);
+        if (tw.ok && slots) r = rider_create(slots, 0, RIDER_SHOWN, &tw.w, &info, nullptr, false, nullptr);
         if (r) bike_body_set_presence(&r->bike, 0);
     }
-    ~ShownRider() { rider_slots_destroy_all(&slots); }
+    ~ShownRider() { rider_slots_free(slots); }
 };
 
 rider_state_values upright_at(double x, double y, double z)

@@ -11,9 +11,11 @@ TEST(RiderSlots, CreateRefusesBadSlotsAndRows)
     BikeInfo info = crf250_2008();
     BikeInfo broken = crf250_2008();
     broken.frame_box[0] = 0;
-    static rider_slots slots;  // large: kept off the stack
-    rider_slots_clear(&slots);
+    rider_slots* table = rider_slots_create();
+    ASSERT_TRUE(table);
+    rider_slots& slots = *table;
     EXPECT_EQ(slots.local_slot, NO_LOCAL_RIDER);
+    EXPECT_EQ(slots.history[159].entry[0].tick, -1);
 
     struct {
         const char* name;
@@ -40,6 +42,7 @@ TEST(RiderSlots, CreateRefusesBadSlotsAndRows)
     EXPECT_EQ(slots.slot[5].rider, nullptr);
     rider_slots_destroy_all(&slots);
     for (const rider_slot& s : slots.slot) EXPECT_EQ(s.rider, nullptr);
+    rider_slots_free(table);
 }
 
 TEST(RiderSlots, ParamsRemassAndResetClearsRiderState)
@@ -47,8 +50,9 @@ TEST(RiderSlots, ParamsRemassAndResetClearsRiderState)
     TestWorld tw;
     ASSERT_TRUE(tw.ok);
     BikeInfo info = crf250_2008();
-    static rider_slots slots;
-    rider_slots_clear(&slots);
+    rider_slots* table = rider_slots_create();
+    ASSERT_TRUE(table);
+    rider_slots& slots = *table;
     RiderParams params = {};
     params.rider_mass_split = 0.45f;
     Rider* r = rider_create(&slots, 3, RIDER_LOCAL, &tw.w, &info, &params, true, nullptr);
@@ -74,5 +78,5 @@ TEST(RiderSlots, ParamsRemassAndResetClearsRiderState)
     EXPECT_EQ(r->bike.wheel[1].depth, 0);
     EXPECT_TRUE(r->bike.is_rider_attached);
     EXPECT_EQ(r->bike.presence, 1);
-    rider_slots_destroy_all(&slots);
+    rider_slots_free(table);
 }
