@@ -34,6 +34,22 @@ std::vector<std::vector<double>> shape_of(const bike_body& b)
     return out;
 }
 
+void expect_same_shape(const std::vector<std::vector<double>>& got, const std::vector<std::vector<double>>& want)
+{
+    for (int k = 0; k < BIKE_BODY_COUNT; k++)
+        for (int i = 0; i < 3; i++) EXPECT_NEAR(got[k][i], want[k][i], 1e-6) << "body " << k;
+}
+
+// A crf250(2008) bike at its catalogue pose in a world of its own.
+struct TestBike {
+    TestWorld tw;
+    BikeInfo info = crf250_2008();
+    bike_body b = {};
+    bool ok = false;
+    TestBike() { ok = tw.ok && bike_body_create(&b, &tw.w, &info, 1.0f / 3); }
+    ~TestBike() { bike_body_destroy(&b); }
+};
+
 void lift(bike_body* b, double dy)
 {
     const double up[3] = {0, dy, 0};
@@ -44,11 +60,9 @@ void lift(bike_body* b, double dy)
 
 TEST(BikeBody, Crf250MassesAndRiderSplit)
 {
-    TestWorld tw;
-    ASSERT_TRUE(tw.ok);
-    BikeInfo info = crf250_2008();
-    bike_body b;
-    ASSERT_TRUE(bike_body_create(&b, &tw.w, &info, 1.0f / 3));
+    TestBike tb;
+    ASSERT_TRUE(tb.ok);
+    bike_body& b = tb.b;
     EXPECT_NEAR(body_mass(b.body[BODY_FRAME]), 4.24 + 4.6875 * 2 / 3, 1e-5);
     EXPECT_NEAR(body_mass(b.body[BODY_RIDER]), 4.6875 / 3, 1e-5);
     EXPECT_NEAR(body_mass(b.body[BODY_FRONT_WHEEL]), 0.15625 + 0.40625, 1e-6);
@@ -67,7 +81,6 @@ TEST(BikeBody, Crf250MassesAndRiderSplit)
         EXPECT_NEAR(body_mass(b.body[BODY_FRAME]), 4.24 + 4.6875 * (1 - c.want), 1e-5);
         EXPECT_NEAR(body_mass(b.body[BODY_RIDER]), 4.6875 * c.want, 1e-5);
     }
-    bike_body_destroy(&b);
 }
 
 TEST(BikeBody, RowsThatCannotMakeAMassAreRefused)
@@ -100,24 +113,21 @@ TEST(BikeBody, RowsThatCannotMakeAMassAreRefused)
 
 TEST(BikeBody, FallsFreelyWithJointsHolding)
 {
-    TestWorld tw;
-    ASSERT_TRUE(tw.ok);
-    BikeInfo info = crf250_2008();
-    bike_body b;
-    ASSERT_TRUE(bike_body_create(&b, &tw.w, &info, 1.0f / 3));
+    TestBike tb;
+    ASSERT_TRUE(tb.ok);
+    TestWorld& tw = tb.tw;
+    bike_body& b = tb.b;
     lift(&b, 100);
     auto before = shape_of(b);
     double y0 = dBodyGetPosition(b.body[BODY_FRAME])[1];
     for (int t = 0; t < 128; t++) physics_world_step(&tw.w);
     auto after = shape_of(b);
-    for (int k = 0; k < BIKE_BODY_COUNT; k++)
-        for (int i = 0; i < 3; i++) EXPECT_NEAR(after[k][i], before[k][i], 1e-6) << "body " << k;
+    expect_same_shape(after, before);
     // One second of fall under 32 ft/s^2, stepped with 128 Euler steps.
     EXPECT_NEAR(y0 - dBodyGetPosition(b.body[BODY_FRAME])[1], 16, 0.2);
     EXPECT_NEAR(dBodyGetLinearVel(b.body[BODY_FRAME])[1], -32, 1e-6);
     EXPECT_NEAR(dJointGetHingeAngle(b.joint[JOINT_STEERING_HEAD]), 0, 1e-9);
     EXPECT_NEAR(dJointGetSliderPosition(b.joint[JOINT_FORK]), 0, 1e-6);
-    bike_body_destroy(&b);
 }
 
 TEST(BikeBody, StopsHold)
@@ -171,11 +181,9 @@ TEST(BikeBody, StopsHold)
 
 TEST(BikeBody, MoveKeepsRotationsAndVelocities)
 {
-    TestWorld tw;
-    ASSERT_TRUE(tw.ok);
-    BikeInfo info = crf250_2008();
-    bike_body b;
-    ASSERT_TRUE(bike_body_create(&b, &tw.w, &info, 1.0f / 3));
+    TestBike tb;
+    ASSERT_TRUE(tb.ok);
+    bike_body& b = tb.b;
     const double axis[3] = {0, 1, 0};
     bike_body_turn(&b, axis, 0.7);
     for (dBodyID body : b.body) {
@@ -202,16 +210,14 @@ TEST(BikeBody, MoveKeepsRotationsAndVelocities)
     const double bad[3] = {NAN, 0, 0};
     bike_body_move(&b, bad);
     EXPECT_TRUE(isfinite(dBodyGetPosition(b.body[BODY_RIDER])[0]));
-    bike_body_destroy(&b);
 }
 
 TEST(BikeBody, TurnFacesTheBikeAboutTheWorldOrigin)
 {
-    TestWorld tw;
-    ASSERT_TRUE(tw.ok);
-    BikeInfo info = crf250_2008();
-    bike_body b;
-    ASSERT_TRUE(bike_body_create(&b, &tw.w, &info, 1.0f / 3));
+    TestBike tb;
+    ASSERT_TRUE(tb.ok);
+    TestWorld& tw = tb.tw;
+    bike_body& b = tb.b;
     const double up[3] = {0, 1, 0};
     bike_body_turn(&b, up, PI / 2);
     // A quarter turn about y takes (x, y, z) to (z, y, -x).
@@ -224,18 +230,15 @@ TEST(BikeBody, TurnFacesTheBikeAboutTheWorldOrigin)
     auto shape = shape_of(b);
     for (int t = 0; t < 16; t++) physics_world_step(&tw.w);
     auto later = shape_of(b);
-    for (int k = 0; k < BIKE_BODY_COUNT; k++)
-        for (int i = 0; i < 3; i++) EXPECT_NEAR(later[k][i], shape[k][i], 1e-6);
-    bike_body_destroy(&b);
+    expect_same_shape(later, shape);
 }
 
 TEST(BikeBody, PresenceDisablesBodiesAndClearsStaleForces)
 {
-    TestWorld tw;
-    ASSERT_TRUE(tw.ok);
-    BikeInfo info = crf250_2008();
-    bike_body b;
-    ASSERT_TRUE(bike_body_create(&b, &tw.w, &info, 1.0f / 3));
+    TestBike tb;
+    ASSERT_TRUE(tb.ok);
+    TestWorld& tw = tb.tw;
+    bike_body& b = tb.b;
     struct {
         const char* name;
         float x, want;
@@ -258,16 +261,14 @@ TEST(BikeBody, PresenceDisablesBodiesAndClearsStaleForces)
     bike_body_set_presence(&b, 1);
     physics_world_step(&tw.w);
     EXPECT_NEAR(dBodyGetLinearVel(b.body[BODY_FRAME])[1], -32 * TICK, 1e-6);
-    bike_body_destroy(&b);
 }
 
 TEST(BikeBody, ResetAndRealignRestoreTheRider)
 {
-    TestWorld tw;
-    ASSERT_TRUE(tw.ok);
-    BikeInfo info = crf250_2008();
-    bike_body b;
-    ASSERT_TRUE(bike_body_create(&b, &tw.w, &info, 1.0f / 3));
+    TestBike tb;
+    ASSERT_TRUE(tb.ok);
+    TestWorld& tw = tb.tw;
+    bike_body& b = tb.b;
     auto rest = shape_of(b);
     bike_body_detach_rider(&b);
     dBodySetLinearVel(b.body[BODY_RIDER], 0, 30, 5);
@@ -290,18 +291,15 @@ TEST(BikeBody, ResetAndRealignRestoreTheRider)
     lift(&b, 50);
     for (int t = 0; t < 64; t++) physics_world_step(&tw.w);
     auto later = shape_of(b);
-    for (int k = 0; k < BIKE_BODY_COUNT; k++)
-        for (int i = 0; i < 3; i++) EXPECT_NEAR(later[k][i], rest[k][i], 1e-6);
-    bike_body_destroy(&b);
+    expect_same_shape(later, rest);
 }
 
 TEST(World, ContactsLastOneStep)
 {
-    TestWorld tw;
-    ASSERT_TRUE(tw.ok);
-    BikeInfo info = crf250_2008();
-    bike_body b;
-    ASSERT_TRUE(bike_body_create(&b, &tw.w, &info, 1.0f / 3));
+    TestBike tb;
+    ASSERT_TRUE(tb.ok);
+    TestWorld& tw = tb.tw;
+    bike_body& b = tb.b;
     dBodyID frame = b.body[BODY_FRAME];
     const double* p = dBodyGetPosition(frame);
     const double point[3] = {p[0], p[1], p[2]}, up[3] = {0, 1, 0};
@@ -323,7 +321,6 @@ TEST(World, ContactsLastOneStep)
     }
     const double nowhere[3] = {0, 0, 0};
     EXPECT_FALSE(physics_add_spring(&tw.w, frame, nullptr, point, nowhere, 1.0, 100, 1));
-    bike_body_destroy(&b);
 }
 
 TEST(World, SpringErpAndCfm)
@@ -378,9 +375,7 @@ TEST(BikeBody, EveryCatalogueRowFallsFreelyWithJointsHolding)
         lift(&b, 200);
         auto before = shape_of(b);
         for (int t = 0; t < 64; t++) physics_world_step(&tw.w);
-        auto after = shape_of(b);
-        for (int k = 0; k < BIKE_BODY_COUNT; k++)
-            for (int i = 0; i < 3; i++) EXPECT_NEAR(after[k][i], before[k][i], 1e-6) << "body " << k;
+        expect_same_shape(shape_of(b), before);
         EXPECT_NEAR(dBodyGetLinearVel(b.body[BODY_FRAME])[1], -16, 1e-5);
         bike_body_destroy(&b);
     }
