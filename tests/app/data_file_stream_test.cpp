@@ -103,8 +103,12 @@ TEST_F(StreamTest, LongLinesAndSmallBuffers) {
         ASSERT_NE(data_gets(s, buffer, sizeof buffer), nullptr);
         ASSERT_NE(data_gets(s, buffer, sizeof buffer), nullptr);
         EXPECT_EQ(strlen(buffer), 3000u - 2046 + 1);  // the rest of the line and "\n"
+        EXPECT_EQ(data_gets(s, buffer, 1), nullptr);  // no room for even one byte
+        EXPECT_STREQ(buffer, "");
+        ASSERT_NE(data_gets(s, buffer, 2), nullptr);
+        EXPECT_STREQ(buffer, "s");
         ASSERT_NE(data_gets(s, buffer, sizeof buffer), nullptr);
-        EXPECT_STREQ(buffer, "short\n");
+        EXPECT_STREQ(buffer, "hort\n");
         EXPECT_EQ(data_gets(s, buffer, sizeof buffer), nullptr);
         close_data_file(s);
     }
