@@ -434,3 +434,28 @@ TEST_F(TextureTest, CreatedTexturesAndTheirFixedForms) {
     GLuint ids[2] = {(GLuint)a, (GLuint)b};
     glDeleteTextures(2, ids);
 }
+
+TEST_F(TextureTest, CompanionMapsTryTheTextureThenTheModelName) {
+    std::string png = png_file(noise(4, 4, 3, 14), 4, 4, 3);
+    std::string d = dir.path + "/";
+    file("fence_norm-repeat.png", png);
+    file("rock_spec.ppm", "P3 1 1 255 1 2 3\n");
+    file("barn_norm.png", png);
+    struct {
+        const char* texture;
+        const char* model;
+        const char* kind;
+        const char* want;  // file expected to load, or null
+    } cases[] = {
+        {"fence-repeat.png", "fence.jm", "_norm", "fence_norm-repeat.png"},
+        {"rock.png", "rock.jm", "_spec", "rock_spec.ppm"},
+        {"barn-red.png", "barn.jm", "_norm", "barn_norm.png"},
+        {"tree.png", "tree.jm", "_norm", nullptr},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.texture);
+        int tid = load_companion_texture((d + c.texture).c_str(), (d + c.model).c_str(), c.kind);
+        if (c.want) EXPECT_STREQ(texture_name(tid), (d + c.want).c_str());
+        else EXPECT_EQ(tid, 0);
+    }
+}
