@@ -459,3 +459,16 @@ TEST_F(TextureTest, CompanionMapsTryTheTextureThenTheModelName) {
         else EXPECT_EQ(tid, 0);
     }
 }
+
+TEST_F(TextureTest, MutatedAnimationFilesNeverCrash) {
+    std::string good = "ANIM1 2 3 1 1 0 1 0\n" + j7_frame(2, 2, 10, 0, 0) + j7_frame(2, 2, 20, 0, 0);
+    std::mt19937 rng(5);
+    for (int round = 0; round < 200; round++) {
+        std::string d = good;
+        for (int flips = 1 + (int)(rng() % 3); flips > 0; flips--) d[rng() % d.size()] = (char)rng();
+        std::string path = file("m" + std::to_string(round) + ".seq", d);
+        int tid = load_texture(path.c_str());
+        if (tid) update_animations(round);
+    }
+    SUCCEED();
+}
