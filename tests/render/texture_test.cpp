@@ -507,3 +507,27 @@ TEST_F(TextureTest, TitlePictureFromTheDataFolderFillsTheWindow) {
     if (old_xdg) setenv("XDG_DATA_HOME", saved_xdg.c_str(), 1);
     else unsetenv("XDG_DATA_HOME");
 }
+
+TEST_F(TextureTest, CustomMipLevelsComeFromThePicture) {
+    // 32 x 48: level 0 red on top, below it level 1 (16 x 16) green, then the
+    // smaller levels blue in the next column.
+    std::vector<unsigned char> px(32 * 48 * 3, 0);
+    for (int y = 0; y < 48; y++)
+        for (int x = 0; x < 32; x++) px[((size_t)y * 32 + x) * 3 + (y < 32 ? 0 : x < 16 ? 1 : 2)] = 255;
+    std::string good = file("sign.png", png_file(px, 32, 48, 3));
+    file("sign.png.info", "[mip_custom]");
+    std::string bad = file("odd.png", png_file(std::vector<unsigned char>(32 * 40 * 3, 9), 32, 40, 3));
+    file("odd.png.info", "[mip_custom]");
+    int tid = load_texture(good.c_str());
+    ASSERT_NE(tid, 0);
+    EXPECT_EQ(level_size(tid, 0).height, 32);
+    EXPECT_EQ(read_level(tid, 1, 16, 16)[1], 255);
+    EXPECT_EQ(read_level(tid, 2, 8, 8)[2], 255);
+    EXPECT_TRUE(messages.empty()) << all_messages();
+
+    tid = load_texture(bad.c_str());
+    ASSERT_NE(tid, 0);
+    EXPECT_TRUE(said("Warning: Invalid height for custom MIP map in '" + bad + "'")) << all_messages();
+    EXPECT_EQ(level_size(tid, 0).height, 32);  // rounded down from 40, one level only
+    EXPECT_EQ(level_size(tid, 1).width, 0);
+}
