@@ -140,7 +140,7 @@ void start_capture(ControlCapture* c, Binding* b, double game_time, const InputO
     int n = input->axis_count(input->self);
     for (int i = 0; i < n; i++) {
         const char* name = input->axis_name(input->self, i);
-        InputAxis* axis = name ? input->open_axis(input->self, name) : nullptr;
+        Axis* axis = name ? input->open_axis(input->self, name) : nullptr;
         if (debug_output()) log("\t%s %s\n", name ? name : "", axis ? "Ok" : "Failed");
         if (!axis) continue;
         if (c->axis_count == CAPTURE_MAX_AXES) {  // more than any real desk holds
@@ -162,7 +162,7 @@ void capture_key(ControlCapture* c, int code, double game_time) {
 }
 
 // Closes the watched axes except `keep` (handed to the binding).
-static void end_capture(ControlCapture* c, const InputOps* input, InputAxis* keep) {
+static void end_capture(ControlCapture* c, const InputOps* input, Axis* keep) {
     for (int i = 0; i < c->axis_count; i++)
         if (c->axes[i].axis != keep) input->close_axis(input->self, c->axes[i].axis);
     c->axis_count = 0;

@@ -5,16 +5,16 @@
 // or an in-memory one in tests). Values are 0..1; times are game-clock seconds.
 #pragma once
 
-struct InputAxis;  // the platform's axis handle, opaque here
+struct Axis;  // the platform's axis handle, opaque here
 
 // What bindings need from the input devices. Axis readings are -32767..32767.
 struct InputOps {
     void* self;
     bool (*key_code)(void* self, const char* name, int* code);  // false when unknown
     const char* (*key_name)(void* self, int code);              // interned
-    InputAxis* (*open_axis)(void* self, const char* name);      // null when unknown
-    int (*read_axis)(void* self, InputAxis* axis);
-    void (*close_axis)(void* self, InputAxis* axis);
+    Axis* (*open_axis)(void* self, const char* name);      // null when unknown
+    int (*read_axis)(void* self, Axis* axis);
+    void (*close_axis)(void* self, Axis* axis);
     int (*axis_count)(void* self);                    // the platform's list of axis names
     const char* (*axis_name)(void* self, int index);  // interned
 };
@@ -52,7 +52,7 @@ struct Binding {
     const char* key_name;      // interned; null when unbound or bound to an axis
     int key_code;              // 0 when unresolved
     const char* axis_name;     // interned; null unless bound to an axis
-    InputAxis* axis;           // open handle, or null
+    Axis* axis;           // open handle, or null
     float low, high;           // axis readings (/32768) giving 0 and 1
     float value;               // 0..1, this tick
 };
@@ -81,7 +81,7 @@ float axis_to_value(int reading, float low, float high);
 enum { CAPTURE_MAX_AXES = 64 };
 struct CaptureAxis {
     const char* name;
-    InputAxis* axis;
+    Axis* axis;
     float rest, extreme;  // readings / 32768
 };
 struct ControlCapture {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/data_file.h"
+#include "sim/setup.h"
 
 static const char* const NO_YES[] = {"No", "Yes"};
 static const char* const SKILLS[] = {"Novice", "Amateur", "Expert"};
@@ -265,17 +266,6 @@ bool settings_apply_line(Settings* s, const char* key, const char* value) {
     return false;
 }
 
-// ---- the rider and bike setup lines ---------------------------------------
-// SEAM: the setup module (sim/setup.h) is not in this tree yet. Until it is,
-// setup keys are unknown keys to this reader (skipped) and no setup lines are
-// written. Replace these two with setup_offer_line / setup_write_lines.
-static bool offer_setup_line(const char* key, const char* value) {
-    (void)key;
-    (void)value;
-    return false;
-}
-static void write_setup_lines(DataStream* stream) { (void)stream; }
-
 void settings_read_stream(Settings* s, DataStream* stream) {
     char line[1024];
     while (data_gets(stream, line, sizeof line)) {
@@ -285,7 +275,7 @@ void settings_read_stream(Settings* s, DataStream* stream) {
         char* value = eq + 1;
         size_t n = strlen(value);
         while (n > 0 && (value[n - 1] == '\r' || value[n - 1] == '\n')) value[--n] = 0;
-        if (offer_setup_line(line, value)) continue;
+        if (setup_offer_line(line, value)) continue;  // the rider and bike setup
         settings_apply_line(s, line, value);
     }
 }
@@ -309,7 +299,7 @@ bool settings_write_stream(const Settings* s, DataStream* stream) {
         case ENTRY_HISTORY:
             data_printf(stream, "%s=%s\n", key, ((const TextSetting*)e.field)->text);
             break;
-        case ENTRY_SETUP: write_setup_lines(stream); break;
+        case ENTRY_SETUP: setup_write_lines(stream); break;
         case ENTRY_BINDING: {
             char value[1100];
             if (binding_format((const Binding*)e.field, value, sizeof value))
