@@ -16,3 +16,6 @@ void mem_free(void* block);
 void mem_report();
 // Number of blocks currently recorded (0 when checking is off).
 int mem_live_count();
+// Forgets every record and decides again from RW_CHECK_ALLOC at the next
+// allocation. Only for tests that run in a process of their own.
+void mem_check_reset();
