@@ -13,8 +13,8 @@
 #include "app/screenshot.h"
 #include "app/settings.h"
 
-// Ticks run while the simulated time is behind the credited time by more
-// than this (s): sums of frame steps carry rounding that must not add a tick.
+// A tick runs once its whole length is credited; this much (s) of rounding
+// in the sums of frame steps is forgiven.
 static const double TICK_EPSILON = 1e-9;
 static const double PERIODIC_JOB_INTERVAL = 5;  // s of game clock
 static const int WARP_TICKS = 100;
@@ -315,7 +315,7 @@ static void run_tick(FrameLoop* loop) {
 int run_ticks(FrameLoop* loop) {
     Session* s = loop->session;
     int n = 0;
-    while (s->simulated_time + TICK_EPSILON < s->credited_time) {
+    while (s->simulated_time + TICK <= s->credited_time + TICK_EPSILON) {
         run_tick(loop);
         n++;
     }
