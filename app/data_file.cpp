@@ -68,7 +68,7 @@ static void build_search_list() {
     std::string base;
     const char* xdg = getenv("XDG_DATA_HOME");
     const char* home = getenv("HOME");
-    if (xdg && xdg[0]) base = xdg;
+    if (xdg && xdg[0] == '/') base = xdg;  // a relative value is not a usable folder
     else if (home && home[0]) base = std::string(home) + "/.local/share";
     if (!base.empty()) {
         search_folders[search_count++] = normalise_slashes(base + "/Rutwise/");
@@ -483,6 +483,10 @@ int data_peekc(DataStream* s) {
 }
 
 char* data_gets(DataStream* s, char* buffer, int size) {
+    if (size < 2) {
+        if (size == 1) buffer[0] = 0;
+        return nullptr;  // no room to read anything
+    }
     return fgets(buffer, size, s->view);
 }
 

@@ -26,6 +26,9 @@ bool index_contains(const char* relative_name);
 bool index_entry_text(int index, char* buffer, int size);
 // Null-terminated list of distinct indexed names; builds the index on first call.
 const char* const* file_list();
+// Called between the folders and archives while the index is built, so that
+// the loading frame stays alive; null (the default) for none.
+void set_index_keep_alive(void (*keep_alive)());
 int file_list_count();
 const char* home_folder();          // search-list position 0 ("…/Rutwise/"), or null
 bool open_home_folder();            // creates it and opens it in the file browser

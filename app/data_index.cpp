@@ -13,6 +13,7 @@
 #include "app/saf_archive.h"
 
 static bool index_built;
+static void (*keep_alive)();
 static std::vector<IndexEntry> entries;
 static std::vector<const char*> names;  // distinct names (into `entries`), null-terminated
 
@@ -44,7 +45,10 @@ static void build_index() {
     entries.reserve(16);
     log("Listing directories\n");
     int folders = search_folder_count();
-    for (int i = 0; i < folders; i++) add_folder(search_folder(i), i);
+    for (int i = 0; i < folders; i++) {
+        add_folder(search_folder(i), i);
+        if (keep_alive) keep_alive();
+    }
     sort_entries();
 
     log("Listing archives\n");
@@ -59,6 +63,7 @@ static void build_index() {
             for (const SafMember& m : members)
                 entries.push_back(IndexEntry{m.name, archive, m.offset, m.size, rank});
         rank++;
+        if (keep_alive) keep_alive();
     }
     sort_entries();
 
@@ -69,6 +74,10 @@ static void build_index() {
             names.push_back(e.name.c_str());
     names.push_back(nullptr);
     log("File index complete\n");
+}
+
+void set_index_keep_alive(void (*callback)()) {
+    keep_alive = callback;
 }
 
 const IndexEntry* index_find(const char* relative_name) {

@@ -20,7 +20,13 @@ extern char** environ;
 bool game_data_present() {
     if (const char* home = home_folder()) {
         make_parent_folders(home);
-        log("NOLT_LOGFILE=%s", (std::string(home) + "lastlog.txt").c_str());
+        // The log takes the text after "NOLT_LOGFILE=" as the file name as it
+        // stands, so the request is the whole message, not a format with a path.
+        std::string request = std::string("NOLT_LOGFILE=") + home + "lastlog.txt";
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-security"
+        log(request.c_str());
+#pragma GCC diagnostic pop
     }
     for (int i = 0; i < search_folder_count(); i++) {
         std::string path = std::string(search_folder(i)) + "zzzz.saf";

@@ -1,9 +1,6 @@
-// Entry point: hands the command line to the start-up sequence.
-#include <stdio.h>
+// Entry point: the whole program runs inside the start-up sequence.
+#include "app/startup.h"
 
 int main(int argc, char** argv) {
-    (void)argc;
-    (void)argv;
-    fprintf(stderr, "Rutwise: start-up is not built yet\n");
-    return 0;
+    return run_program(argc, argv);
 }

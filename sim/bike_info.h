@@ -132,6 +132,8 @@ const BikeInfo* bike_catalogue_row(int index);
 // "125" when `model` does, else the first row containing "250f". Shows the
 // on-screen fallback message. Never null.
 const BikeInfo* bike_info_for_rider(const char* model);
+// The fallback row alone, with the message it would show written to `message`.
+const BikeInfo* bike_fallback_row(const char* model, char* message, int size);
 // The default engine sound data name for the row's class ("@default250f.braap"),
 // or null for a class without one.
 const char* bike_default_sound(const BikeInfo* bike);

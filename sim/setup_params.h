@@ -62,6 +62,9 @@ struct RiderParams {
 void rider_params_from_setup(RiderParams* out, const RiderSetup* setup, const BikeInfo* bike);
 // Once the race server disables arcade physics every rider is forced to 0.
 void rider_params_set_arcade(RiderParams* params, int arcade);
+// least + (most - least) * adjustment / 100, the adjustment clamped to 0..100:
+// spring rates, preloads and the fork air gap from their catalogue ranges.
+float setup_range_lerp(const float range[2], float adjustment);
 // Final drive ratio from catalogue teeth and adjustments (clamped to -2..2);
 // neither sprocket counts fewer than 3 teeth.
 float final_drive_ratio(float countershaft_teeth, float rear_teeth,

@@ -1,6 +1,8 @@
 // The log file and options of the platform layer, and the clock they stamp with.
 #include "app/platform/log.h"
 
+#include "app/platform/platform_local.h"
+
 #include <sched.h>
 #include <stdarg.h>
 #include <stdio.h>
@@ -23,29 +25,29 @@ static long long monotonic_ms() {
 
 static long long clock_origin_ms = -1;
 
-static long long clock_ms() {
+long long platform_clock_ms() {
     long long now = monotonic_ms();
     if (clock_origin_ms < 0) clock_origin_ms = now;
     return now - clock_origin_ms;
 }
 
 platform_time platform_clock() {
-    long long ms = clock_ms();
+    long long ms = platform_clock_ms();
     return platform_time{(int)(ms / 1000), (int)(ms % 1000) * 1000};
 }
 
 double platform_clock_seconds() {
-    return clock_ms() / 1000.0;
+    return platform_clock_ms() / 1000.0;
 }
 
 void platform_sleep(int seconds, int microseconds) {
     long long duration_ms = (long long)seconds * 1000 + microseconds / 1000;
-    long long target = clock_ms() + duration_ms;
+    long long target = platform_clock_ms() + duration_ms;
     if (duration_ms > 1) {
         timespec ts{(time_t)((duration_ms - 1) / 1000), (long)((duration_ms - 1) % 1000) * 1000000};
         nanosleep(&ts, nullptr);
     }
-    while (clock_ms() < target) sched_yield();
+    while (platform_clock_ms() < target) sched_yield();
 }
 
 static void open_log_file(const char* requested) {
@@ -69,7 +71,7 @@ static void open_log_file(const char* requested) {
 
 static void write_line(const char* format, va_list args) {
     if (!log_file) return;
-    long long ms = clock_ms();
+    long long ms = platform_clock_ms();
     int hundredths = (int)(ms / 10 % 100);
     long long s = ms / 1000;
     fprintf(log_file, "[%d:%02d:%02d.%02d] ", (int)(s / 3600), (int)(s / 60 % 60), (int)(s % 60),
@@ -85,13 +87,26 @@ void log(const char* format, ...) {
         log_decided = false;
         return;
     }
-    if (!log_decided) {
+    // The first message decides the file. A request that arrives while no
+    // file is open is still honoured, so that a message logged before the
+    // home folder is known does not lose the whole log.
+    const char* prefix = "NOLT_LOGFILE=";
+    bool request = strncmp(format, prefix, strlen(prefix)) == 0;
+    if (!log_decided || (request && !log_file)) {
         log_decided = true;
-        const char* prefix = "NOLT_LOGFILE=";
-        bool request = strncmp(format, prefix, strlen(prefix)) == 0;
-        open_log_file(request ? format + strlen(prefix) : nullptr);
-        if (request) return;
+        if (!request) {
+            open_log_file(nullptr);
+        } else {
+            char message[4096];
+            va_list args;
+            va_start(args, format);
+            vsnprintf(message, sizeof message, format, args);
+            va_end(args);
+            open_log_file(message + strlen(prefix));
+            return;
+        }
     }
+    if (request) return;  // the file is already chosen
     if ((unsigned char)format[0] == 19) return;  // control-S: not written
     va_list args;
     va_start(args, format);

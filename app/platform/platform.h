@@ -33,14 +33,16 @@ struct display_mode {
 [[nodiscard]] PlatformWindow* create_window(const char* title, int width, int height,
                                             int colour_flags, int alpha_bits, int depth_bits,
                                             int stencil_bits, int accumulation_bits);
-// Deletes the GL context, closes every input device and the window.
+// Deletes the GL context, closes every input device and the window. Every
+// axis handle must be closed first.
 void destroy_window(PlatformWindow* window);
 
 // Fills `rect` with the drawable area and starts a frame; false when there is
 // nothing to draw (no context, hidden, minimised, zero size, or the window
 // is switching mode). Every true answer is paired with one `end_frame`.
 [[nodiscard]] bool begin_frame(PlatformWindow* window, platform_rect* rect);
-// Presents the frame; false when the buffer swap failed.
+// Presents the frame; false when it could not be presented (the context is
+// gone; the system reports no other swap failure).
 [[nodiscard]] bool end_frame(PlatformWindow* window);
 
 // The desktop's current mode first, then every reported mode of depth 15,

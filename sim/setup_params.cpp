@@ -1,0 +1,102 @@
+// Converts a rider setup against its catalogue row into the clamped per-rider
+// physics parameters.
+#include "sim/setup_params.h"
+
+#include <math.h>
+
+#include "sim/bike_info.h"
+#include "sim/setup.h"
+
+static_assert(SETUP_FORK_OIL_LEVEL - SETUP_FORK_COMPRESSION == 6 &&
+              SETUP_SHOCK_PRELOAD - SETUP_SHOCK_COMPRESSION == 5,
+              "convert_suspension reads six consecutive settings per unit");
+
+static constexpr float PI = 3.14159265358979f;
+static constexpr float FT_S_PER_MPH = 1.4666667f;
+
+static float clamp_to(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+float setup_range_lerp(const float range[2], float adjustment) {
+    const float u = clamp_to(adjustment * 0.01f, 0, 1);
+    return range[0] + (range[1] - range[0]) * u;
+}
+
+float final_drive_ratio(float countershaft_teeth, float rear_teeth, float countershaft_adjustment,
+                        float rear_adjustment) {
+    const float c = clamp_to(countershaft_adjustment, -2, 2);
+    const float r = clamp_to(rear_adjustment, -2, 2);
+    return fmaxf(floorf(rear_teeth + r), 3) / fmaxf(floorf(countershaft_teeth + c), 3);
+}
+
+// Damping coefficients and offsets from the catalogue bases: high-speed
+// coefficients scale by a factor of 0.25..4 (2^(adjustment/25 - 2)), low-speed
+// offsets move by -1..1 times their base.
+static void convert_suspension(SuspensionParams* out, const float damping[4], const float spring[2],
+                               const float preload[2], const float* adjust) {
+    const float hs_compression = clamp_to(exp2f(adjust[0] * 0.04f - 2), 0.25f, 4);
+    const float hs_rebound = clamp_to(exp2f(adjust[2] * 0.04f - 2), 0.25f, 4);
+    out->hs_compression = damping[0] * hs_compression;
+    out->ls_compression_offset = damping[1] * clamp_to(adjust[1] * 0.02f - 1, -1, 1);
+    out->hs_rebound = damping[2] * hs_rebound;
+    out->ls_rebound_offset = damping[3] * clamp_to(adjust[3] * 0.02f - 1, -1, 1);
+    out->spring_rate = setup_range_lerp(spring, adjust[4]);
+    out->preload = setup_range_lerp(preload, adjust[5]);
+    out->air_gap = 0;
+}
+
+void rider_params_from_setup(RiderParams* out, const RiderSetup* setup, const BikeInfo* bike) {
+    const float* v = setup->value;
+    const int* choice = setup->choice;
+    out->leveling = clamp_to(v[SETUP_LEVELING], 0, 100);
+    out->roll_damping = clamp_to(v[SETUP_ROLL_DAMPING], 0, 100);
+    out->roll_limit_angle = clamp_to(v[SETUP_ROLL_LIMIT_ANGLE] * PI / 180, 0, PI);
+    out->roll_limit_factor = clamp_to(v[SETUP_ROLL_LIMIT_FACTOR], 0, 64);
+    out->steering_damping = clamp_to(v[SETUP_STEERING_DAMPING], 0, 100);
+    out->steering_strength = clamp_to(v[SETUP_STEERING_STRENGTH], 0, 100);
+    out->max_steering_force = clamp_to(v[SETUP_MAX_STEERING_FORCE], 0, 1000);
+    out->direct_steering = clamp_to(v[SETUP_DIRECT_STEERING], 0, 1);
+    out->slow_damping_speed = clamp_to(v[SETUP_SLOW_DAMPING_SPEED], 0, 100);
+    out->slow_damping_factor = clamp_to(v[SETUP_SLOW_DAMPING_FACTOR], 1, 10);
+    out->land_damping_falloff = clamp_to(v[SETUP_LAND_DAMPING_FALLOFF], 0, 0.5f);
+    out->land_damping_factor = clamp_to(v[SETUP_LAND_DAMPING_FACTOR], 1, 3);
+    out->full_lock_speed = clamp_to(v[SETUP_FULL_LOCK_SPEED], 1, 100);
+    out->restricted_lock_speed = clamp_to(v[SETUP_RESTRICTED_LOCK_SPEED], 1, 100);
+    out->restricted_lock_angle = clamp_to(v[SETUP_RESTRICTED_LOCK] * PI / 180, 0, PI / 4);
+    out->auto_clutch_rpm = clamp_to(v[SETUP_AUTO_CLUTCH_RPMS], 0, 5000);
+    out->front_brake_torque = clamp_to(v[SETUP_BRAKE_TORQUE], 0, 500);
+    out->rear_brake_torque = clamp_to(v[SETUP_REAR_BRAKE_TORQUE], 0, 500);
+    out->max_dab_speed = clamp_to(v[SETUP_MAX_DAB_SPEED] * FT_S_PER_MPH, 7, 100);
+    out->final_drive_ratio = final_drive_ratio(bike->countershaft_teeth, bike->rear_sprocket_teeth,
+                                               v[SETUP_FRONT_SPROCKET], v[SETUP_REAR_SPROCKET]);
+
+    // SetupKey order per unit: HS compression, LS compression, HS rebound,
+    // LS rebound, spring rate, preload (then the fork's oil level).
+    convert_suspension(&out->fork, bike->fork_damping, bike->fork_spring_rate, bike->fork_preload,
+                       &v[SETUP_FORK_COMPRESSION]);
+    out->fork.air_gap = setup_range_lerp(bike->fork_air_gap, v[SETUP_FORK_OIL_LEVEL]);
+    convert_suspension(&out->shock, bike->shock_damping, bike->shock_spring_rate, bike->shock_preload,
+                       &v[SETUP_SHOCK_COMPRESSION]);
+
+    out->rider_y_spring = clamp_to(v[SETUP_RIDER_YSPRING] * 0.01f, 0, 1);
+    out->rider_y_damping = clamp_to(v[SETUP_RIDER_YDAMPING] * 0.01f, 0, 1);
+    out->rider_z_spring = clamp_to(v[SETUP_RIDER_ZSPRING] * 0.01f, 0, 1);
+    out->rider_z_damping = clamp_to(v[SETUP_RIDER_ZDAMPING] * 0.01f, 0, 1);
+    out->rider_mass_split = clamp_to(v[SETUP_RIDER_MASS_DISTRIBUTION], 0.33f, 0.5f);
+
+    rider_params_set_arcade(out, choice[SETUP_ARCADE]);
+    out->front_antilock = choice[SETUP_FRONT_BRAKE] == SETUP_BRAKE_ANTILOCK;
+    out->rear_antilock = choice[SETUP_REAR_BRAKE] == SETUP_BRAKE_ANTILOCK;
+    switch (choice[SETUP_STOP_WHEELIES]) {
+    case SETUP_STOP_WHEELIES_YES: out->stop_wheelies = 3; break;
+    case SETUP_STOP_WHEELIES_FRONT_ONLY: out->stop_wheelies = 2; break;
+    default: out->stop_wheelies = 0; break;
+    }
+    out->auto_shift = choice[SETUP_AUTO_SHIFT] == SETUP_YES;
+    out->auto_dab = choice[SETUP_AUTO_DAB] == SETUP_YES;
+    out->auto_align = choice[SETUP_AUTO_ALIGN] == SETUP_YES;
+    out->sticky_dab = choice[SETUP_STICKY_DAB] == SETUP_YES;
+}
+
+void rider_params_set_arcade(RiderParams* params, int arcade) {
+    params->arcade = arcade ? 1 : 0;
+}
