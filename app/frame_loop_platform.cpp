@@ -2,10 +2,19 @@
 // OpenGL, and the loop's hooks for the parts of the program that exist.
 #include <GL/gl.h>
 #include <math.h>
+#include <stdio.h>
+#include <string.h>
 
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
 #include "app/frame_loop.h"
 #include "app/platform/log.h"
 #include "app/platform/platform.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "sim/setup.h"
 
 // ---- input ------------------------------------------------------------------
 
@@ -86,4 +95,97 @@ FrameLoopHooks default_frame_hooks() {
     FrameLoopHooks hooks{};
     hooks.draw_title = draw_title;
     return hooks;
+}
+
+// ---- start-up and shutdown steps ------------------------------------------------
+
+void startup_read_settings(const char* const* video_modes, int count) {
+    static std::vector<std::string> labels;  // the choice list borrows these for the run
+    static std::vector<const char*> pointers;
+    labels.assign(video_modes, video_modes + count);
+    pointers.clear();
+    for (const std::string& l : labels) pointers.push_back(l.c_str());
+    setup_startup(player_setup());
+    settings_set_video_modes(&settings(), pointers.data(), (int)pointers.size());
+    read_settings();
+}
+
+// Puts `name` first in the server name history, without a second copy.
+static void push_server_history(Settings* s, const char* name) {
+    if (!name[0]) return;
+    TextSetting* h = s->server_name_hist;
+    int end = SERVER_HISTORY_COUNT - 1;
+    for (int i = 0; i < SERVER_HISTORY_COUNT; i++)
+        if (strcmp(h[i].text, name) == 0) end = i;
+    for (int i = end; i > 0; i--) memcpy(h[i].text, h[i - 1].text, sizeof h[i].text);
+    snprintf(h[0].text, sizeof h[0].text, "%.*s", h[0].max_length, name);
+}
+
+void startup_apply_command_line(const CommandLine& line) {
+    Settings* s = &settings();
+    if (line.width > 0) s->xres = line.width;
+    if (line.height > 0) s->yres = line.height;
+    if (line.draw_fps >= 0) s->draw_fps = line.draw_fps;
+    if (line.draw_time >= 0) s->draw_time = line.draw_time;
+    if (line.draw_ping >= 0) s->draw_ping = line.draw_ping;
+    if (line.draw_speed >= 0) s->draw_speed = line.draw_speed;
+    if (line.has_connect) {
+        snprintf(s->server_name.text, sizeof s->server_name.text, "%.*s", s->server_name.max_length,
+                 line.server_name.c_str());
+        push_server_history(s, s->server_name.text);
+    }
+}
+
+RenderSettingsValues startup_render_settings() {
+    const Settings& s = settings();
+    RenderSettingsValues v;
+    v.ground_geometric_detail = s.ground_detail.value;
+    v.model_texture_detail = s.model_texture_detail.value;
+    v.ground_texture_levels = s.ground_texture_detail.value;
+    v.ground_texture_resolution = s.ground_texture_dim.index;
+    v.model_geometric_detail = s.model_detail.value;
+    v.roost_density = s.roost_density.value;
+    return v;
+}
+
+void startup_window_size(int* width, int* height, bool* fullscreen) {
+    const Settings& s = settings();
+    int mode = s.video_mode.index;
+    *fullscreen = mode != VIDEO_MODE_WINDOWED;
+    *width = *height = 0;
+    if (mode == VIDEO_MODE_WINDOWED) {
+        *width = s.xres;
+        *height = s.yres;
+    } else if (mode > VIDEO_MODE_WINDOWED && mode < s.video_mode.count) {
+        if (sscanf(s.video_mode.choices[mode], "%dx%d", width, height) != 2) *width = *height = 0;
+    }
+}
+
+void run_session(PlatformWindow* window, const CommandLine& line) {
+    Settings* s = &settings();
+    for (Binding& b : s->bindings) resolve_binding(&b, platform_input());
+    Session* session = &::session();
+    session_init(session, platform_clock_seconds());
+    if (line.has_connect) session->menu_screen = MENU_NONE;
+    FrameLoopOptions options{};
+    options.lock_fps = line.lock_fps;
+    options.warp = line.warp;
+    options.record_video = line.record_video;
+    options.hidden_pause = line.hidden_pause;
+    options.hidden_hud = line.hidden_hud;
+    options.editor = line.editor;
+    options.glfinish = line.glfinish;
+    FrameLoopHooks hooks = default_frame_hooks();
+    static FrameLoop loop;
+    frame_loop_init(&loop, session, s, platform_loop(window), platform_input(), &hooks, &options);
+    run_frame_loop(&loop);
+    cancel_capture(&loop.capture, platform_input());
+}
+
+void shutdown_release_bindings() {
+    for (Binding& b : settings().bindings) release_binding(&b, platform_input());
+}
+
+void shutdown_write_settings() {
+    if (!write_settings()) log("Can't write the settings file\n");
 }
