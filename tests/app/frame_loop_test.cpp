@@ -163,7 +163,9 @@ TEST(FramePacing, TicksPerFrame) {
             total += n;
         }
         EXPECT_EQ(total, c.total_ticks);
-        if (!c.may_sleep) EXPECT_EQ(rig.platform.sleeps, 0);
+        if (!c.may_sleep) {
+            EXPECT_EQ(rig.platform.sleeps, 0);
+        }
         EXPECT_LT(rig.session.credited_time - rig.session.simulated_time, TICK);
         EXPECT_DOUBLE_EQ(rig.session.game_time, rig.session.credited_time);
     }
@@ -265,7 +267,9 @@ TEST(FrameStates, EscTabPauseAndConsole) {
         rig.session.paused = c.paused;
         handle_event(&rig.loop, c.key, c.pressed);
         EXPECT_EQ(rig.session.menu_screen, c.want_menu);
-        if (c.want_menu != c.menu) EXPECT_EQ(rig.session.menu_selection, 0);
+        if (c.want_menu != c.menu) {
+            EXPECT_EQ(rig.session.menu_selection, 0);
+        }
         EXPECT_EQ(rig.session.view_mode, c.want_view);
         EXPECT_EQ(rig.session.paused, c.want_paused);
         EXPECT_EQ(rig.session.close_requested, c.want_close);
