@@ -50,13 +50,14 @@ static bool has_home;
 static std::string search_folders[2];
 static int search_count;
 
+// The folder holding the program, with its trailing "/"; empty when unknown.
 static std::string executable_folder() {
     char path[4096];
     ssize_t n = readlink("/proc/self/exe", path, sizeof path);
     if (n <= 0 || n >= (ssize_t)sizeof path) return std::string();
     std::string full(path, (size_t)n);
     size_t slash = full.rfind('/');
-    return slash == std::string::npos ? std::string() : full.substr(0, slash);
+    return slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
 }
 
 static void build_search_list() {
@@ -74,9 +75,11 @@ static void build_search_list() {
         search_folders[search_count++] = normalise_slashes(base + "/Rutwise/");
         has_home = true;
     }
+    // An empty RW_HOME counts as unset: "/" would make the index walk the
+    // whole file system.
     const char* game = getenv("RW_HOME");
-    std::string folder = game ? std::string(game) : executable_folder();
-    if (game || !folder.empty()) search_folders[search_count++] = normalise_slashes(folder + "/");
+    std::string folder = game && game[0] ? std::string(game) + "/" : executable_folder();
+    if (!folder.empty()) search_folders[search_count++] = normalise_slashes(folder);
 }
 
 int search_folder_count() {
@@ -323,13 +326,13 @@ static DataStream* open_path_for_writing(const std::string& path, const char* mo
 
 static DataStream* open_path_for_reading(const std::string& path) {
     if (path_too_long(path)) return nullptr;
-    if (FILE* file = fopen(path.c_str(), "rb")) return make_read_stream(file, 0, UNLIMITED, false);
-    if (FILE* file = fopen((path + ".gz").c_str(), "rb")) return make_read_stream(file, 0, UNLIMITED, true);
+    if (FILE* file = open_regular_file(path.c_str())) return make_read_stream(file, 0, UNLIMITED, false);
+    if (FILE* file = open_regular_file((path + ".gz").c_str())) return make_read_stream(file, 0, UNLIMITED, true);
     return nullptr;
 }
 
 static DataStream* open_index_entry(const IndexEntry* entry, bool compressed) {
-    FILE* file = fopen(entry->path.c_str(), "rb");
+    FILE* file = open_regular_file(entry->path.c_str());
     if (!file) return nullptr;
     if (fseek(file, entry->offset, SEEK_SET) != 0) {
         fclose(file);

@@ -39,6 +39,16 @@ void make_parent_folders(const char* path) {
     }
 }
 
+FILE* open_regular_file(const char* path) {
+    FILE* file = fopen(path, "rb");
+    struct stat st;
+    if (file && (fstat(fileno(file), &st) != 0 || S_ISDIR(st.st_mode))) {
+        fclose(file);
+        return nullptr;
+    }
+    return file;
+}
+
 std::string normalise_slashes(const std::string& path) {
     std::string out;
     out.reserve(path.size());

@@ -3,6 +3,7 @@
 // Nothing here logs; callers decide what to say.
 #pragma once
 #include <stdint.h>
+#include <stdio.h>
 
 #include <string>
 #include <vector>
@@ -20,6 +21,10 @@ struct FoundFile {
 // Creates every missing folder named by a "/"-terminated prefix of `path`
 // (the last component is a file name unless `path` ends in "/").
 void make_parent_folders(const char* path);
+
+// fopen(path, "rb") for regular files only: a folder opens on Linux but
+// every read of it fails. Null when it is missing, unreadable or a folder.
+[[nodiscard]] FILE* open_regular_file(const char* path);
 
 // Turns backslashes into slashes and collapses runs of slashes into one.
 std::string normalise_slashes(const std::string& path);

@@ -30,7 +30,7 @@ bool game_data_present() {
     }
     for (int i = 0; i < search_folder_count(); i++) {
         std::string path = std::string(search_folder(i)) + "zzzz.saf";
-        if (FILE* file = fopen(path.c_str(), "rb")) {
+        if (FILE* file = open_regular_file(path.c_str())) {
             fclose(file);
             return true;
         }

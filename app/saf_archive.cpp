@@ -26,7 +26,7 @@ int compare_names_nocase(const char* a, const char* b) {
 
 bool saf_read_members(const char* path, std::vector<SafMember>* members) {
     members->clear();
-    FILE* file = fopen(path, "rb");
+    FILE* file = open_regular_file(path);
     if (!file) return false;
     struct Line {
         int64_t size;

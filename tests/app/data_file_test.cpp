@@ -10,6 +10,13 @@
 #include "app/data_index.h"
 #include "tests/app/data_file_fixture.h"
 
+static std::string exe_folder() {
+    char exe[4096] = {};
+    if (readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0) return "?";
+    std::string folder = exe;
+    return folder.substr(0, folder.rfind('/') + 1);
+}
+
 TEST_F(DataFilesTest, SearchListFromEnvironment) {
     EXPECT_EQ(std::string(home_folder()), home_dir());
     EXPECT_EQ(std::string(search_folder(1)), root.path + "/data/");
@@ -24,6 +31,7 @@ TEST_F(DataFilesTest, SearchListFromEnvironment) {
          "/games/rw/"},
         {"backslashes and doubled slashes are normalised", "/x\\\\y//", "a\\b", "/x/y/Rutwise/", "a/b/"},
         {"a relative XDG_DATA_HOME is ignored", "rel/share", "d", root.path + "/.local/share/Rutwise/", "d/"},
+        {"an empty RW_HOME means the executable's folder", "/h", "", "/h/Rutwise/", exe_folder()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -39,11 +47,7 @@ TEST_F(DataFilesTest, SearchListFromEnvironment) {
 TEST_F(DataFilesTest, WithoutRwHomeTheExecutablesFolderHoldsTheGameData) {
     unsetenv("RW_HOME");
     data_files_shutdown();
-    char exe[4096] = {};
-    ASSERT_GT(readlink("/proc/self/exe", exe, sizeof exe - 1), 0);
-    std::string folder = exe;
-    folder = folder.substr(0, folder.rfind('/') + 1);
-    EXPECT_EQ(std::string(search_folder(1)), folder);
+    EXPECT_EQ(std::string(search_folder(1)), exe_folder());
 }
 
 TEST_F(DataFilesTest, WithoutAnyHomeTheGameDataFolderComesFirst) {
@@ -65,6 +69,9 @@ TEST_F(DataFilesTest, HomeFolderFileBeatsArchiveMember) {
     EXPECT_EQ(read_all("@tracks/a/tilemap"), "tiles");
     EXPECT_EQ(read_all("@tracks//a\\tilemap"), "tiles");
     EXPECT_EQ(read_all("@missing"), "<none>");
+    // A folder is not a file: the search goes on to the archive.
+    root.write("xdg/Rutwise/tracks/a/tilemap/x", "");
+    EXPECT_EQ(read_all("@tracks/a/tilemap"), "tiles");
 }
 
 TEST_F(DataFilesTest, ArchiveMembersAreFoundOnlyOnceTheIndexExists) {
