@@ -82,18 +82,17 @@ static void set_files(BikeInfo* row, const char* prefix, const char* model_prefi
     }
 }
 
-static void build_row(BikeInfo* row, const BikeRowSpec* spec) {
-    const BikeClassBase* c = &BIKE_CLASS_BASES[spec->bike_class];
-    const BikeFamilyAdjust* fam = &BIKE_FAMILY_ADJUST[spec->family];
-    const BikeVariantAdjust* var = &BIKE_VARIANT_ADJUST[spec->variant];
-    memset(row, 0, sizeof *row);
+static void build_row(BikeInfo* row, const BikeRowRecipe* recipe) {
+    const BikeClassBase* c = &BIKE_CLASS_BASES[recipe->bike_class];
+    const BikeFamilyAdjust* fam = &BIKE_FAMILY_ADJUST[recipe->family];
+    const BikeVariantAdjust* var = &BIKE_VARIANT_ADJUST[recipe->variant];
     shared_bike_template(row);
-    snprintf(row->model, sizeof row->model, "%s", spec->model);
+    snprintf(row->model, sizeof row->model, "%s", recipe->model);
     snprintf(row->bike_class, sizeof row->bike_class, "%s", c->name);
 
-    const int years = (c->base_year && spec->year) ? spec->year - c->base_year : 0;
+    const int years = (c->base_year && recipe->year) ? recipe->year - c->base_year : 0;
     int steps = fam->rpm_steps + var->rpm_steps;
-    if (spec->bike_class == BIKE_CLASS_250F && spec->year >= REVVIER_250F_YEAR)
+    if (recipe->bike_class == BIKE_CLASS_250F && recipe->year >= REVVIER_250F_YEAR)
         steps += 1;
     const float factor = fam->torque_factor * var->torque_factor * (1 + YEAR_TORQUE * (float)years);
 
@@ -119,14 +118,14 @@ static void build_row(BikeInfo* row, const BikeRowSpec* spec) {
         row->fork_spring_rate[i] = c->fork_spring_rate[i] + fam->fork_spring;
         row->shock_spring_rate[i] = c->shock_spring_rate[i] + fam->shock_spring;
     }
-    set_files(row, spec->prefix, spec->model_prefix ? spec->model_prefix : spec->prefix);
+    set_files(row, recipe->prefix, recipe->model_prefix ? recipe->model_prefix : recipe->prefix);
 }
 
 static void build_catalogue() {
     if (g_built)
         return;
     for (int i = 0; i < BIKE_CATALOGUE_ROWS; ++i)
-        build_row(&g_rows[i], &BIKE_ROW_SPECS[i]);
+        build_row(&g_rows[i], &BIKE_ROW_RECIPES[i]);
     g_built = true;
 }
 

@@ -4,8 +4,6 @@
 // the reasoning behind each number.
 #include "sim/catalogue_rows.h"
 
-#include <string.h>
-
 // Measured full-throttle torque of crf250(2008), lb ft at 500 * k rpm: peak
 // 19.1 at 9500 rpm, 0 at the 13500 rpm limit, negative beyond.
 static const float CRF250_FULL_THROTTLE[BIKE_TORQUE_POINTS] = {
@@ -78,7 +76,7 @@ const BikeFamilyAdjust BIKE_FAMILY_ADJUST[FAMILY_COUNT] = {
 //                                       frame   torque  rpm    rear   inertia
 const BikeVariantAdjust BIKE_VARIANT_ADJUST[VARIANT_COUNT] = {
     /* plain */                        {  0.0f,  1.00f,  0,     0,     1.0f},
-    /* special edition: lighter, tuned */{ -0.05f, 1.03f,  0,     0,     1.0f},
+    /* "se" edition: lighter, tuned */{ -0.05f, 1.03f,  0,     0,     1.0f},
     /* 350 on the 250f chassis */      {  0.18f, 1.45f, -2,    -1,     1.35f},
 };
 
@@ -91,7 +89,7 @@ const BikeVariantAdjust BIKE_VARIANT_ADJUST[VARIANT_COUNT] = {
 
 // The 80 rows in table order. The 2008 rows of the four oldest four-stroke
 // 250 families keep the bare family prefix, as their old model names did.
-const BikeRowSpec BIKE_ROW_SPECS[BIKE_CATALOGUE_ROWS] = {
+const BikeRowRecipe BIKE_ROW_RECIPES[BIKE_CATALOGUE_ROWS] = {
     {"cr125", C125, FAMILY_CR, 0, PLAIN, "cr125", nullptr},
     {"crf250(2007)", C250F, FAMILY_CR, 2007, PLAIN, "crf250_2007", nullptr},
     {"crf250(2008)", C250F, FAMILY_CR, 2008, PLAIN, "crf250", nullptr},
@@ -136,7 +134,7 @@ const BikeRowSpec BIKE_ROW_SPECS[BIKE_CATALOGUE_ROWS] = {
     {"rmz450(2018)", C450F, FAMILY_RM, 2018, PLAIN, "rmz450_2018", nullptr},
     {"yz125", C125, FAMILY_YZ, 0, PLAIN, "yz125", nullptr},
     {"yz250f(2007)", C250F, FAMILY_YZ, 2007, PLAIN, "yz250f_2007", nullptr},
-    {"yz250f_se(2006)", C250F, FAMILY_YZ, 2006, VARIANT_SPECIAL_EDITION, "yz250f_se_2006", nullptr},
+    {"yz250f_se(2006)", C250F, FAMILY_YZ, 2006, VARIANT_SE, "yz250f_se_2006", nullptr},
     {"yz250f(2008)", C250F, FAMILY_YZ, 2008, PLAIN, "yz250f", nullptr},
     {"yz250f(2009)", C250F, FAMILY_YZ, 2009, PLAIN, "yz250f_2009", nullptr},
     {"yz250f(2013)", C250F, FAMILY_YZ, 2013, PLAIN, "yz250f_2013", nullptr},
@@ -175,12 +173,6 @@ const BikeRowSpec BIKE_ROW_SPECS[BIKE_CATALOGUE_ROWS] = {
     {"rs50yz", C50, FAMILY_YZ, 0, PLAIN, "rs50yz", "cr125"},
 };
 
-static void set3(float* v, float x, float y, float z) {
-    v[0] = x;
-    v[1] = y;
-    v[2] = z;
-}
-
 // Hand, foot, hip and seat points of the rider model; every row carries them.
 static const BikeRiderPoints RIDER_POINTS = {
     {0, 0.80838f, -0.94337f},           // head (rider body)
@@ -206,52 +198,55 @@ static const BikeRiderPoints RIDER_POINTS = {
     },
 };
 
-void shared_bike_template(BikeInfo* row) {
-    BikeWheelInfo* f = &row->front_wheel;
-    set3(f->position, 0, 1.09f, 1.11f);
-    f->tire_major_radius = 0.83333f;
-    f->tire_tube_radius = 0.33333f;
-    f->rim_mass = 0.40625f;
-    f->hub_radius = 0.5f;
-    f->hub_mass = 0.15625f;
-    BikeWheelInfo* r = &row->rear_wheel;
-    set3(r->position, 0, 1.04f, 6.0f);
-    r->tire_major_radius = 0.75f;
-    r->tire_tube_radius = 0.33333f;
-    r->rim_mass = 0.46875f;
-    r->hub_radius = 0.5f;
-    r->hub_mass = 0.3125f;
+// Every row's geometry, wheels, suspension ranges other than the springs,
+// damping bases, linkage and rider placement (those of crf250(2008)).
+static const BikeInfo SHARED_ROW = {
+    .model = {},  // names, masses, springs, gearing and engine: per row
+    .bike_class = {},
+    .front_wheel = {{0, 1.09f, 1.11f}, 0.83333f, 0.33333f, 0.40625f, 0.5f, 0.15625f},
+    .rear_wheel = {{0, 1.04f, 6.0f}, 0.75f, 0.33333f, 0.46875f, 0.5f, 0.3125f},
+    .frame_position = {0, 1.98f, 3.6f},
+    .frame_mass = 0,
+    .frame_box = {0.83333f, 1.66667f, 1.66667f},
+    .fork_upper_position = {0, 2.9f, 2.16f},
+    .swingarm_position = {0, 1.34f, 4.99f},
+    .swingarm_pivot = {0, 1.6f, 4.08f},
+    .fork_lower_position = {0, 1.77f, 1.59f},
+    .fork_leg_spacing = 0.83333f,
+    .fork_leg_length = 3.0f,
+    .fork_mass = 0.703125f,
+    .fork_spring_rate = {},
+    .fork_preload = {0, 0.08333f},
+    .fork_air_gap = {0.41667f, 0.25f},
+    .fork_damping = {60, 60, 30, 30},
+    .fork_travel = 1.0f,
+    .swingarm_side_mass = 0.504375f,
+    .shock_spring_rate = {},
+    .shock_preload = {0, 0.3333f},
+    .shock_damping = {800, 200, 600, 150},
+    .linkage_compression_break = 0.28365f,
+    .linkage_compression_full = 0.41339f,
+    .swingarm_travel = 0.53030f,
+    .linkage_breakpoint = 0.75f,
+    .linkage_slope = {0.31504f, 0.46048f, 0.60705f},
+    .primary_ratio = 0,
+    .countershaft_teeth = 0,
+    .rear_sprocket_teeth = 0,
+    .gear_ratio = {},
+    .engine_inertia = 0,
+    .clutch_stiffness = 0,
+    .clutch_damping = 0,
+    .closed_throttle_torque = {},
+    .full_throttle_torque = {},
+    .downshift_rpm = 0,
+    .upshift_rpm = 0,
+    .extra_rpm = 0,
+    .rider_travel_direction = {0, 0.083333f, 0.083333f},
+    .rider_position = {0, 4.5f, 4.12f},
+    .rider_travel = {-0.66667f, 0.5f},
+    .rider_mass = 0,
+    .files = {},
+    .rider_points = RIDER_POINTS,
+};
 
-    set3(row->frame_position, 0, 1.98f, 3.6f);
-    set3(row->frame_box, 0.83333f, 1.66667f, 1.66667f);
-    set3(row->fork_upper_position, 0, 2.9f, 2.16f);
-    set3(row->swingarm_position, 0, 1.34f, 4.99f);
-    set3(row->swingarm_pivot, 0, 1.6f, 4.08f);
-    set3(row->fork_lower_position, 0, 1.77f, 1.59f);
-    row->fork_leg_spacing = 0.83333f;
-    row->fork_leg_length = 3.0f;
-    row->fork_mass = 0.703125f;
-    row->fork_preload[0] = 0;
-    row->fork_preload[1] = 0.08333f;
-    row->fork_air_gap[0] = 0.41667f;
-    row->fork_air_gap[1] = 0.25f;
-    const float fork_damping[4] = {60, 60, 30, 30};
-    memcpy(row->fork_damping, fork_damping, sizeof fork_damping);
-    row->fork_travel = 1.0f;
-    row->swingarm_side_mass = 0.504375f;
-    row->shock_preload[0] = 0;
-    row->shock_preload[1] = 0.3333f;
-    const float shock_damping[4] = {800, 200, 600, 150};
-    memcpy(row->shock_damping, shock_damping, sizeof shock_damping);
-    row->linkage_compression_break = 0.28365f;
-    row->linkage_compression_full = 0.41339f;
-    row->swingarm_travel = 0.53030f;
-    row->linkage_breakpoint = 0.75f;
-    set3(row->linkage_slope, 0.31504f, 0.46048f, 0.60705f);
-
-    set3(row->rider_travel_direction, 0, 0.083333f, 0.083333f);
-    set3(row->rider_position, 0, 4.5f, 4.12f);
-    row->rider_travel[0] = -0.66667f;
-    row->rider_travel[1] = 0.5f;
-    row->rider_points = RIDER_POINTS;
-}
+void shared_bike_template(BikeInfo* row) { *row = SHARED_ROW; }

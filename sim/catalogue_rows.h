@@ -9,7 +9,7 @@ enum BikeClassIndex { BIKE_CLASS_50, BIKE_CLASS_125, BIKE_CLASS_250, BIKE_CLASS_
                       BIKE_CLASS_450F, BIKE_CLASS_COUNT };
 enum BikeFamily { FAMILY_CR, FAMILY_KX, FAMILY_RM, FAMILY_YZ, FAMILY_SX, FAMILY_FC,
                   FAMILY_COUNT };
-enum BikeVariant { VARIANT_PLAIN, VARIANT_SPECIAL_EDITION, VARIANT_350, VARIANT_COUNT };
+enum BikeVariant { VARIANT_PLAIN, VARIANT_SE, VARIANT_350, VARIANT_COUNT };
 
 // Shape of a full-throttle curve for classes without a measured one (see
 // catalogue.cpp): flat, rising to the peak, falling to the rev limit, then
@@ -60,7 +60,7 @@ struct BikeVariantAdjust {
     float inertia_factor;
 };
 
-struct BikeRowSpec {
+struct BikeRowRecipe {
     const char* model;
     BikeClassIndex bike_class;
     BikeFamily family;
@@ -73,7 +73,7 @@ struct BikeRowSpec {
 extern const BikeClassBase BIKE_CLASS_BASES[BIKE_CLASS_COUNT];
 extern const BikeFamilyAdjust BIKE_FAMILY_ADJUST[FAMILY_COUNT];
 extern const BikeVariantAdjust BIKE_VARIANT_ADJUST[VARIANT_COUNT];
-extern const BikeRowSpec BIKE_ROW_SPECS[BIKE_CATALOGUE_ROWS];
+extern const BikeRowRecipe BIKE_ROW_RECIPES[BIKE_CATALOGUE_ROWS];
 extern const float SHARED_CLOSED_THROTTLE[BIKE_TORQUE_POINTS];
 
 // Per model year away from the class base: frames lose weight, engines gain.

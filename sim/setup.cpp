@@ -10,6 +10,7 @@
 
 #include "app/console.h"
 #include "app/data_file.h"
+#include "app/file_tree.h"
 #include "sim/setup_params.h"
 
 static const char* const NO_YES[] = {"No", "Yes"};
@@ -109,6 +110,14 @@ int setup_find_key(const char* key) {
     return -1;
 }
 
+// A setup name names a file inside "@setups/"; it may not climb out of it.
+static bool setup_path(const char* setup_name, std::string* path) {
+    if (!setup_name || !*setup_name || has_parent_component(normalise_slashes(setup_name)))
+        return false;
+    *path = std::string(SETUP_FOLDER) + setup_name;
+    return true;
+}
+
 static void copy_cut(char* out, const char* text, int max_chars) {
     snprintf(out, (size_t)max_chars + 1, "%s", text);
 }
@@ -195,6 +204,8 @@ static const char* text_field(const RiderSetup* setup, int key) {
 }
 
 bool setup_read_line(RiderSetup* setup, const char* key, const char* value) {
+    if (!key || !value)
+        return false;
     const int k = setup_find_key(key);
     if (k < 0)
         return false;
@@ -265,6 +276,11 @@ RiderSetup* player_setup() {
     return &g_player;
 }
 
+void player_setup_startup() {
+    setup_startup(&g_player);
+    g_player_ready = true;
+}
+
 bool setup_offer_line(const char* key, const char* value) {
     return setup_read_line(player_setup(), key, value);
 }
@@ -287,8 +303,8 @@ static void read_setup_text_line(RiderSetup* setup, char* line) {
 }
 
 bool setup_read_file(RiderSetup* setup, const char* setup_name) {
-    const std::string path = std::string(SETUP_FOLDER) + (setup_name ? setup_name : "");
-    DataStream* s = (setup_name && *setup_name) ? open_data_file(path.c_str(), "r") : nullptr;
+    std::string path;
+    DataStream* s = setup_path(setup_name, &path) ? open_data_file(path.c_str(), "r") : nullptr;
     if (!s) {
         show_message("Error reading setup");
         return false;
@@ -315,8 +331,8 @@ static bool write_setup_callback(DataStream* s, void* self) {
 
 bool setup_write_file(const RiderSetup* setup, const char* setup_name) {
     bool ok = false;
-    if (setup_name && *setup_name) {
-        const std::string path = std::string(SETUP_FOLDER) + setup_name;
+    std::string path;
+    if (setup_path(setup_name, &path)) {
         ok = write_data_file_safely(path.c_str(), write_setup_callback, const_cast<RiderSetup*>(setup));
     }
     show_message(ok ? "Setup written" : "Error writing setup");

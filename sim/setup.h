@@ -88,6 +88,10 @@ void setup_select_bike(RiderSetup* setup, const BikeInfo* bike);
 
 // The player's setup (process lifetime).
 RiderSetup* player_setup();
+// Start-up step before the settings file is read: the player's setup gets
+// bike "yz250f(2017)", its catalogue textures, the table defaults and the
+// stability preset of the current stability.
+void player_setup_startup();
 // Settings-file hooks: apply one line to the player's setup; write its lines.
 bool setup_offer_line(const char* key, const char* value);
 void setup_write_lines(DataStream* s);
