@@ -64,6 +64,10 @@ std::string image_file_token(const unsigned char* data, size_t size);
 // 8-bit RGB PNG; the buffer's last row becomes the image's first row.
 [[nodiscard]] bool write_png(const char* name, const unsigned char* rgb, int width, int height);
 [[nodiscard]] bool write_png_grey16(const char* name, const uint16_t* samples, int width, int height);
+// A whole data file (at most IMAGE_MAX_FILE_BYTES); false when it cannot be
+// opened or read.
+enum : size_t { IMAGE_MAX_FILE_BYTES = (size_t)256 << 20 };
+[[nodiscard]] bool read_data_file_bytes(const char* name, std::vector<unsigned char>* bytes);
 // Reads and decodes a whole image file (any format of `decode_image`).
 [[nodiscard]] bool read_image_file(const char* name, Image* out, const char** error);
 // Reads a PPM or PGM file as the terrain loaders do.

@@ -1,7 +1,6 @@
 // Image files through the data layer: whole-file reads decoded in memory
 // and PNG files written safely (a temporary file renamed over the old one).
 #include "app/data_file.h"
-#include "app/alloc.h"
 #include "render/image.h"
 
 struct BytesToWrite {
@@ -28,18 +27,35 @@ bool write_png_grey16(const char* name, const uint16_t* samples, int width, int 
     return encode_png_grey16(samples, width, height, &bytes) && write_file(name, bytes);
 }
 
+bool read_data_file_bytes(const char* name, std::vector<unsigned char>* bytes) {
+    bytes->clear();
+    DataStream* s = open_data_file(name, "rb");
+    if (!s) return false;
+    unsigned char block[65536];
+    int got;
+    while ((got = data_read(s, block, sizeof block)) > 0) {
+        if (bytes->size() + (size_t)got > IMAGE_MAX_FILE_BYTES) {
+            bytes->clear();
+            close_data_file(s);
+            return false;
+        }
+        bytes->insert(bytes->end(), block, block + got);
+    }
+    bool failed = data_error(s);
+    close_data_file(s);
+    if (failed) bytes->clear();
+    return !failed;
+}
+
 typedef bool (*Decoder)(const unsigned char* data, size_t size, Image* out, const char** error);
 
 static bool read_with(const char* name, Decoder decode, Image* out, const char** error) {
-    size_t size = 0;
-    char* data = file_to_buffer(name, &size);
-    if (!data) {
+    std::vector<unsigned char> bytes;
+    if (!read_data_file_bytes(name, &bytes)) {
         *error = "Can't open file";
         return false;
     }
-    bool ok = decode((const unsigned char*)data, size, out, error);
-    mem_free(data);
-    return ok;
+    return decode(bytes.data(), bytes.size(), out, error);
 }
 
 bool read_image_file(const char* name, Image* out, const char** error) {

@@ -207,3 +207,22 @@ void mip_border_colour(const unsigned char* pixels, int width, int height, int b
     rgba[1] = (float)(best >> 3 & 7) / 7.0f;
     rgba[2] = (float)(best & 7) / 7.0f;
 }
+
+void composite_over(unsigned char dst[4], const unsigned char src[4]) {
+    int a = src[3], b = dst[3];
+    if (a == 0) {
+        if (b == 0) memcpy(dst, src, 4);
+        return;
+    }
+    if (a == 255 || b == 0) {
+        memcpy(dst, src, 4);
+        return;
+    }
+    if (b == 255) {
+        for (int c = 0; c < 3; c++) dst[c] = (unsigned char)((src[c] * a + dst[c] * (255 - a)) / 255);
+        return;
+    }
+    int n = b * (255 - a) + 255 * a;
+    for (int c = 0; c < 3; c++) dst[c] = (unsigned char)((src[c] * a * 255 + dst[c] * b * (255 - a)) / n);
+    dst[3] = (unsigned char)(a + b * (255 - a) / 255);
+}

@@ -53,3 +53,8 @@ bool mip_level_is_redundant(const unsigned char* level, int width, int height, c
 // edge pixels with each channel quantised to 8 levels (ties go to the colour
 // met first along the edges); transparent black for RGBA.
 void mip_border_colour(const unsigned char* pixels, int width, int height, int bytes_per_pixel, float rgba[4]);
+
+// Composites one RGBA texel "over" another: transparent texels only fill
+// transparent places, opaque ones (or any onto a transparent place) replace,
+// others blend by both alphas.
+void composite_over(unsigned char dst[4], const unsigned char src[4]);
