@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Runs the real program on a small data folder made here.
+#   startup_e2e.sh run|no-data|bad-option <rutwise> <rw_saf>
+# run:        opens the window, logs the GL strings, is asked to close (SIGTERM,
+#             which the window system layer turns into the close button's
+#             event), shuts down through every status text and exits 0.
+# no-data:    shows "Can't find game data" (on standard error: no display)
+#             and exits 0.
+# bad-option: every command-line error exits 1 before a window opens.
+set -u
+mode=$1 rutwise=$(realpath "$2") rw_saf=$(realpath "$3")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; [ -f "$log" ] && sed 's/^/  log: /' "$log" | cut -c1-160; exit 1; }
+
+export XDG_DATA_HOME=$work/xdg HOME=$work/home RW_HOME=$work/data
+unset NOLT_LOGFILE NOLT_LOGFILE_FLAGS NOLT_OPTIONS RW_CHECK_ALLOC
+log=$work/xdg/Rutwise/lastlog.txt
+mkdir -p "$work/data" "$work/home" "$work/src/demos"
+echo "demo" > "$work/src/demos/first lap.rwdemo"
+echo "notes" > "$work/src/readme.txt"
+if [ "$mode" != no-data ]; then
+    "$rw_saf" pack "$work/src" "$work/data/zzzz.saf" || fail "can't pack the game data"
+fi
+# Without an X display the offscreen driver still gives a GL context.
+[ -z "${DISPLAY:-}" ] && export SDL_VIDEODRIVER=offscreen
+
+# Every expected line must appear after the previous one.
+expect_in_order() {
+    awk -v want="$1" 'BEGIN { n = split(want, w, "\n"); i = 1 }
+        i <= n && index($0, "] " w[i]) { i++ }
+        END { if (i <= n) { print "missing or out of order: " w[i]; exit 1 } }' "$log"
+}
+
+case $mode in
+run)
+    cd "$work"
+    "$rutwise" >"$work/out" 2>"$work/err" &
+    pid=$!
+    for _ in $(seq 200); do
+        grep -q "GL_EXTENSIONS: " "$log" 2>/dev/null && break
+        kill -0 $pid 2>/dev/null || break
+        sleep 0.1
+    done
+    grep -q "GL_EXTENSIONS: " "$log" || { kill -KILL $pid; fail "the window never drew"; }
+    kill -TERM $pid
+    wait $pid
+    status=$?
+    [ $status -eq 0 ] || fail "exit status $status"
+    expect_in_order "Logfile \"$log\" opened
+NOLT 0.31
+Rutwise version 2021-02-21-1558 snapshot
+Creating window
+Creating OpenGL context
+File index complete
+GL_VENDOR: 
+GL_RENDERER: 
+GL_VERSION: 
+GL_EXTENSIONS: 
+Freeing memory (1)
+Closing input devices
+Closing audio
+Writing config files
+Freeing memory (2)
+Freeing memory (3)
+Freeing file list
+Freeing memory (4)
+Deleting textures
+Deleting models
+Deleting OpenGL context
+Destroying window
+Window shutdown complete" || fail "log order"
+    ;;
+no-data)
+    unset DISPLAY WAYLAND_DISPLAY SDL_VIDEODRIVER
+    "$rutwise" >"$work/out" 2>"$work/err"
+    status=$?
+    [ $status -eq 0 ] || fail "exit status $status"
+    grep -q "Problem starting Rutwise: Can't find game data" "$work/err" || fail "no message: $(cat "$work/err")"
+    grep -q "Creating window" "$log" && fail "a window was opened"
+    ;;
+bad-option)
+    while IFS='|' read -r args text; do
+        # shellcheck disable=SC2086
+        "$rutwise" $args >"$work/out" 2>"$work/err"
+        status=$?
+        [ $status -eq 1 ] || fail "'$args': exit status $status"
+        [ "$(cat "$work/err")" = "$text" ] || fail "'$args': said '$(cat "$work/err")'"
+        grep -q "Creating window" "$log" && fail "'$args': a window was opened"
+    done <<'CASES'
+--turbo|bad option '--turbo'
+--texture-detail=abc|Bad arg for --texture-detail
+one.rwdemo two.rwdemo|Too many files!
+--chase-center 1,2|Bad arg for --chase-center
+CASES
+    ;;
+*)
+    fail "unknown mode $mode"
+    ;;
+esac
+echo "ok: $mode"
