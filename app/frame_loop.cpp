@@ -396,6 +396,10 @@ bool run_frame(FrameLoop* loop) {
     pick_view_mode(loop);
     if (!render(loop)) return false;
     double step = pace_frame(loop);
+    int server_ticks, local_ticks, last_state_tick;
+    if (online(loop) && loop->hooks.server_clock &&
+        loop->hooks.server_clock(loop->hooks.self, &server_ticks, &local_ticks, &last_state_tick))
+        step *= online_step_scale(server_ticks, local_ticks, last_state_tick);
     s->credited_time += step;
     s->game_time += step;
     run_ticks(loop);

@@ -62,6 +62,9 @@ struct FrameLoopHooks {
     void (*draw_title)(void* self, int width, int height);  // view mode 5
     void (*expire_messages)(void* self, double game_time);
     void (*send_chat)(void* self, const char* text);  // online chat message
+    // Online: the server's tick count, the local one and the local tick at
+    // which the last server state applies; false when there is none yet.
+    bool (*server_clock)(void* self, int* server_ticks, int* local_ticks, int* last_state_tick);
 };
 
 struct FrameLoopOptions {

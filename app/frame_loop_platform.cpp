@@ -105,7 +105,7 @@ void startup_read_settings(const char* const* video_modes, int count) {
     labels.assign(video_modes, video_modes + count);
     pointers.clear();
     for (const std::string& l : labels) pointers.push_back(l.c_str());
-    setup_startup(player_setup());
+    player_setup_startup();
     settings_set_video_modes(&settings(), pointers.data(), (int)pointers.size());
     read_settings();
 }
