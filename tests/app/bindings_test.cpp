@@ -23,6 +23,7 @@ TEST(Bindings, ResolveAndValue) {
         {"axis below low clamps to 0", "(0.75,1)Joystick1 axis 0", 0, true, 0},
         {"axis past high clamps to 1", "(0,0.25)Joystick1 axis 0", 0, true, 1},
         {"degenerate calibration", "(0.5,0.5)Joystick1 axis 0", 0, true, 0},
+        {"calibration that is not a number", "(nan,1)Joystick1 axis 0", 0, true, 0},
         {"axis that will not open", "(0,1)Joystick1 axis 1", 0, false, 0},
     };
     (void)stick;

@@ -444,3 +444,28 @@ TEST(VideoFrames, PpmRowsTopToBottom) {
     EXPECT_EQ(std::string(buffer, size), want);
     free(buffer);
 }
+
+TEST(PeriodicJobs, SetupChangeReportEveryFiveSeconds) {
+    static std::vector<std::string> sent;
+    sent.clear();
+    LoopRig rig;
+    rig.world.is_online = true;
+    rig.loop.hooks.send_chat = [](void*, const char* text) { sent.push_back(text); };
+    rig.platform.frame_cost = MAX_FRAME_STEP;
+    auto run_seconds = [&](double seconds) {
+        for (int f = 0; f < (int)(seconds / MAX_FRAME_STEP + 0.5); f++) ASSERT_TRUE(run_frame(&rig.loop));
+    };
+    run_seconds(5.5);
+    EXPECT_TRUE(sent.empty()) << "reported without a change";
+    RiderSetup* setup = player_setup();
+    float saved = setup->value[SETUP_LEVELING];
+    setup->value[SETUP_LEVELING] = saved + 1;
+    run_seconds(4);  // still inside the second 5 s period
+    EXPECT_TRUE(sent.empty());
+    run_seconds(1);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], "[SPAM] Setup change l" + std::string(SETUP_WATCH_COUNT - 1, '-') + "\n");
+    run_seconds(5);
+    EXPECT_EQ(sent.size(), 1u) << "the snapshot was not refreshed";
+    setup->value[SETUP_LEVELING] = saved;
+}

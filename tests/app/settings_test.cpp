@@ -127,6 +127,17 @@ TEST(SettingsRead, BindingForms) {
     }
 }
 
+TEST(SettingsRead, OverlongLinesAreCutNotOverrun) {
+    TempDir dir;
+    Settings s;
+    settings_set_defaults(&s);
+    // The reader takes 1023 bytes at a time; the rest of the line has no "=".
+    read_text(&s, dir, "server_name=" + std::string(3000, 'z') + "\nlaps=7\n");
+    std::string text = write_text(s, dir);
+    EXPECT_EQ(line_with_key(text, "server_name"), "server_name=" + std::string(127, 'z'));
+    EXPECT_EQ(line_with_key(text, "laps"), "laps=7.000000");
+}
+
 TEST(SettingsWrite, KeysInFileOrder) {
     TempDir dir;
     Settings s;
