@@ -28,16 +28,28 @@ export RW_HOME="$dir/data" XDG_DATA_HOME="$dir/xdg" HOME="$dir/xdg" SDL_AUDIODRI
 "$game" --lock-fps 30 &
 pid=$!
 wid=$(timeout 20 xdotool search --sync --name '^Rutwise$' | head -n 1) || fail "no window"
-# The main menu is open at start: Esc closes it, then the screenshot key.
-sleep 1
-xdotool windowfocus --sync "$wid" 2>/dev/null || true
-xdotool key --delay 100 Escape p
+# Keys pressed before the loop runs are drained by the loading frames: wait
+# for the last start-up line first.
 i=0
-while [ ! -f "$home/screenshot008.png" ]; do
+until grep -q 'GL_EXTENSIONS: ' "$home/lastlog.txt" 2>/dev/null; do
     i=$((i + 1))
-    [ $i -gt 100 ] && fail "no screenshot after the key press"
+    [ $i -gt 200 ] && fail "start-up did not finish"
     sleep 0.1
 done
+sleep 0.5
+xdotool windowfocus --sync "$wid" 2>/dev/null || true
+# The main menu is open at start: Esc closes it, then the screenshot key. A
+# slow machine may still lose a key, so the presses are tried again.
+for keys in "Escape p" "p" "Escape p"; do
+    xdotool key --delay 100 $keys
+    i=0
+    while [ ! -f "$home/screenshot008.png" ] && [ $i -lt 30 ]; do
+        i=$((i + 1))
+        sleep 0.1
+    done
+    [ -f "$home/screenshot008.png" ] && break
+done
+[ -f "$home/screenshot008.png" ] || fail "no screenshot after the key presses"
 kill -TERM "$pid"
 status=0
 wait "$pid" || status=$?
