@@ -29,6 +29,8 @@ struct FakePlatform {
     int sleeps = 0;
     double slept = 0;
     int frames = 0;
+    bool drawable = true;    // begin_frame answers
+    bool presents = true;    // end_frame answers
     std::deque<QueuedEvent> events;
     LoopPlatform ops;
     FakePlatform();
@@ -56,11 +58,11 @@ FakePlatform::FakePlatform() {
         fake(self)->now += fake(self)->frame_cost;
         *w = 4;
         *h = 2;
-        return true;
+        return fake(self)->drawable;
     };
     ops.end_frame = [](void* self) {
         fake(self)->frames++;
-        return true;
+        return fake(self)->presents;
     };
     ops.read_pixels = [](void*, int w, int h, unsigned char* rgb) {
         for (int i = 0; i < w * h * 3; i++) rgb[i] = (unsigned char)i;
@@ -169,6 +171,18 @@ TEST(FramePacing, TicksPerFrame) {
         EXPECT_LT(rig.session.credited_time - rig.session.simulated_time, TICK);
         EXPECT_DOUBLE_EQ(rig.session.game_time, rig.session.credited_time);
     }
+}
+
+TEST(FramePacing, HiddenWindowKeepsTicksAndFailedPresentEndsTheLoop) {
+    LoopRig rig;
+    rig.platform.drawable = false;
+    rig.platform.now += 0.05;  // the time the hidden frame took
+    EXPECT_TRUE(run_frame(&rig.loop));
+    EXPECT_EQ(rig.platform.frames, 0);
+    EXPECT_EQ(rig.world.ticks, 6);
+    rig.platform.drawable = true;
+    rig.platform.presents = false;
+    EXPECT_FALSE(run_frame(&rig.loop));
 }
 
 TEST(FramePacing, HistogramAndStepExtremes) {
