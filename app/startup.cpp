@@ -100,8 +100,9 @@ static PlatformWindow* open_main_window(const CommandLine& line) {
 
 static void build_data_index() {
     loading_keep_alive();
+    set_index_keep_alive(loading_keep_alive);
     file_list();
-    loading_keep_alive();
+    set_index_keep_alive(nullptr);
 }
 
 static void build_demo_list(ProgramState* p) {
