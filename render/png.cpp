@@ -30,6 +30,9 @@ static void flush_nothing(png_structp) {}
 // libpng's warnings (unknown chunks, bad gamma) are no reason to refuse an image.
 static void ignore_warning(png_structp, png_const_charp) {}
 
+// Errors end the decode quietly; the caller reports them in its own words.
+static void quiet_error(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+
 static void append_text_chunks(png_structp png, png_infop info, std::string* text) {
     png_textp chunks;
     int count = 0;
@@ -75,7 +78,7 @@ static void set_transforms(png_structp png, png_infop info, PngTarget target) {
 // setjmp boundary: the pixel vector is resized before any row is read.
 static const char* run_decode(const unsigned char* data, size_t size, PngDecode* d) {
     if (size < 8 || png_sig_cmp((png_const_bytep)data, 0, 8) != 0) return "Not a PNG file";
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, ignore_warning);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, quiet_error, ignore_warning);
     if (!png) return "Out of memory";
     png_infop info = png_create_info_struct(png);
     png_infop end_info = png_create_info_struct(png);
@@ -148,7 +151,7 @@ bool decode_png_grey16(const unsigned char* data, size_t size, int* width, int* 
 // Rows are given top to bottom; `depth` 8 or 16 bits per sample.
 static bool run_encode(const unsigned char* const* rows, int width, int height, int colour_type, int depth,
                        std::vector<unsigned char>* out) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, ignore_warning);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, quiet_error, ignore_warning);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
     if (!info || setjmp(png_jmpbuf(png))) {

@@ -390,3 +390,37 @@ static int load_texture_at_depth(const char* name, int depth) {
 }
 
 int load_texture(const char* name) { return name ? load_texture_at_depth(name, 0) : 0; }
+
+// ---- companion maps -----------------------------------------------------------
+
+static bool ends_with(const std::string& s, const char* tail) {
+    size_t n = strlen(tail);
+    return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
+}
+
+// `base` up to (not including) the last `separator`, or all of it.
+static std::string cut_at_last(const std::string& base, char separator) {
+    size_t at = base.rfind(separator);
+    return at == std::string::npos ? base : base.substr(0, at);
+}
+
+static int load_first_of(const std::string& stem, const std::string& kind, const char* suffix) {
+    static const char* const EXTENSIONS[3] = {".seq", ".png", ".ppm"};
+    for (const char* extension : EXTENSIONS) {
+        if (int tid = load_texture((stem + kind + suffix + extension).c_str())) return tid;
+    }
+    return 0;
+}
+
+int load_companion_texture(const char* texture, const char* model, const char* kind) {
+    if (texture && *texture) {
+        std::string name = texture;
+        int tid;
+        if (ends_with(name, "-repeat.png") || ends_with(name, "-repeat.ppm") || ends_with(name, "-repeat.seq"))
+            tid = load_first_of(cut_at_last(name, '-'), kind, "-repeat");
+        else
+            tid = load_first_of(cut_at_last(name, '.'), kind, "");
+        if (tid) return tid;
+    }
+    return model && *model ? load_first_of(cut_at_last(model, '.'), kind, "") : 0;
+}

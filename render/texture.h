@@ -36,6 +36,12 @@ int find_texture(const char* name);
 const char* texture_name(int tid);  // null for an unknown tid
 const char* texture_info(int tid);  // ".info" text and PNG text chunks; null when absent
 
+// The normal ("_norm") or specular ("_spec") map of a statue's texture: for
+// "x-repeat.png" (or .ppm, .seq) the names "x_norm-repeat.seq", ".png",
+// ".ppm"; otherwise the extension replaced by "_norm.seq", ".png", ".ppm";
+// then the same endings on the model's name. The first that loads, or 0.
+int load_companion_texture(const char* texture, const char* model, const char* kind);
+
 // Creates a texture from a whole mip chain (3 or 4 bytes per pixel) without
 // detail reduction; 0 on failure. Not registered by name.
 [[nodiscard]] int create_texture(const unsigned char* chain, int width, int height, int bytes_per_pixel, int flags);
