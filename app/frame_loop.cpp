@@ -187,6 +187,8 @@ static bool is_key(const Binding* bindings, int index, int code) {
 static void riding_key(FrameLoop* loop, int code) {
     Session* s = loop->session;
     const Binding* b = loop->settings->bindings;
+    const FrameLoopHooks& h = loop->hooks;
+    if (s->view_mode == VIEW_EDITOR && h.editor_key && h.editor_key(h.self, code)) return;
     if (is_key(b, BIND_CONSOLE, code)) {
         set_menu(loop, MENU_CONSOLE);
         return;
@@ -206,6 +208,19 @@ static void riding_key(FrameLoop* loop, int code) {
         }
     } else if (code == KEY_TAB) {
         s->view_mode = next_view_mode(s->view_mode, loop->options.editor);
+    } else if (is_key(b, BIND_REWIND, code) || is_key(b, BIND_SKIP, code)) {
+        if (h.demo_seek) h.demo_seek(h.self, is_key(b, BIND_SKIP, code) ? 1 : -1);
+    } else if (is_key(b, BIND_PREV, code) || is_key(b, BIND_NEXT, code)) {
+        // One's own bike keeps the camera, except in warm-up or spy mode.
+        bool may_switch = !viewed_bike_local(loop) || loop->settings->spy ||
+                          hook(h.server_warmup, h.self, false);
+        if (may_switch && h.running_order_step)
+            s->viewed_bike =
+                h.running_order_step(h.self, s->viewed_bike, is_key(b, BIND_NEXT, code) ? 1 : -1);
+    } else if (code >= '0' && code <= '9') {
+        int cameras = h.track_camera_count ? h.track_camera_count(h.self) : 0;
+        int digit = code - '0';
+        s->track_camera = (digit < cameras ? digit : cameras) - 1;
     }
 }
 
@@ -282,7 +297,10 @@ static void run_tick(FrameLoop* loop) {
 
     bool local = viewed_bike_local(loop);
     if (s->menu_screen == MENU_NONE) {
-        if (s->view_mode == VIEW_EDITOR && !online(loop)) return;
+        if (s->view_mode == VIEW_EDITOR) {
+            if (h.editor_tick) h.editor_tick(h.self);
+            if (!online(loop)) return;
+        }
         if (s->view_mode != VIEW_NO_TRACK && local) {
             const RiderSetup* setup = player_setup();
             RiderInputs in = rider_inputs(s->controls, setup->choice[SETUP_REVERSE_STEERING] == SETUP_YES,
@@ -294,7 +312,10 @@ static void run_tick(FrameLoop* loop) {
     } else {
         // Offline, an open menu stops the race of one's own bike.
         if (local && !online(loop)) return;
-        if (s->view_mode == VIEW_EDITOR && !online(loop)) return;
+        if (s->view_mode == VIEW_EDITOR) {
+            if (h.editor_tick) h.editor_tick(h.self);
+            if (!online(loop)) return;
+        }
     }
     stutter_check(loop, "action");
 

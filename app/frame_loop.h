@@ -65,6 +65,14 @@ struct FrameLoopHooks {
     // Online: the server's tick count, the local one and the local tick at
     // which the last server state applies; false when there is none yet.
     bool (*server_clock)(void* self, int* server_ticks, int* local_ticks, int* last_state_tick);
+    bool (*server_warmup)(void* self);            // the server's warm-up session
+    void (*demo_seek)(void* self, double seconds); // playback: -1 rewinds, +1 skips
+    // The previous (-1) or next (+1) rider of the running order, clamped to
+    // the list; returns the 1-based slot to view.
+    int (*running_order_step)(void* self, int viewed_bike, int direction);
+    int (*track_camera_count)(void* self);
+    bool (*editor_key)(void* self, int code);     // true when the editor took the key
+    void (*editor_tick)(void* self);
 };
 
 struct FrameLoopOptions {

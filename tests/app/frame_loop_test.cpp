@@ -80,6 +80,7 @@ struct World {
     int race_steps = 0;
     std::vector<float> throttle;  // the throttle channel of each tick
     std::vector<int> menu_keys;
+    std::vector<double> seeks;
     Session* session = nullptr;
 };
 
@@ -99,11 +100,18 @@ FrameLoopHooks world_hooks(World* w) {
         w->throttle.push_back(w->session->controls[CHANNEL_THROTTLE]);
     };
     h.menu_key = [](void* self, int code) { world(self)->menu_keys.push_back(code); };
+    h.demo_seek = [](void* self, double seconds) { world(self)->seeks.push_back(seconds); };
+    h.running_order_step = [](void*, int viewed, int direction) {
+        int next = viewed + direction;  // a running order of slots 1..5
+        return next < 1 ? 1 : next > 5 ? 5 : next;
+    };
+    h.track_camera_count = [](void*) { return 3; };
     return h;
 }
 
 enum { KEY_ESC = 0x1001, KEY_X = 0x102D, KEY_T = 0x1014, KEY_S = 0x101F, KEY_PAUSE = 0x1045,
-       KEY_DOT = 0x1034, KEY_CLOSE_CODE = 0xDEAD, KEY_A = 0x101E };
+       KEY_DOT = 0x1034, KEY_CLOSE_CODE = 0xDEAD, KEY_A = 0x101E, KEY_BACKSLASH = 0x102B,
+       KEY_SLASH = 0x1035, KEY_OPEN_BRACKET = 0x101A, KEY_CLOSE_BRACKET = 0x101B };
 
 struct LoopRig {
     FakePlatform platform;
@@ -115,7 +123,9 @@ struct LoopRig {
     explicit LoopRig(FrameLoopOptions options = {}) {
         input.keys = {{"esc", KEY_ESC}, {"close", KEY_CLOSE_CODE}, {"cursor-left", 0x2000},
                       {"x", KEY_X},     {"t", KEY_T},              {"s", KEY_S},
-                      {"pause", KEY_PAUSE}, {".", KEY_DOT},        {"a", KEY_A}};
+                      {"pause", KEY_PAUSE}, {".", KEY_DOT},        {"a", KEY_A},
+                      {"\\", KEY_BACKSLASH}, {"/", KEY_SLASH},   {"[", KEY_OPEN_BRACKET},
+                      {"]", KEY_CLOSE_BRACKET}};
         settings_set_defaults(&settings);
         for (Binding& b : settings.bindings) resolve_binding(&b, &input.ops);
         session_init(&session, platform.now);
@@ -328,6 +338,39 @@ TEST(FrameStates, OpenMenuStopsTheRaceOnlyOffline) {
         ASSERT_TRUE(run_frame(&rig.loop));
         EXPECT_EQ(rig.world.race_steps, c.race_steps);
         EXPECT_EQ(rig.session.view_mode, VIEW_RIDER);
+    }
+}
+
+TEST(FrameStates, PlaybackCameraAndRiderKeys) {
+    struct Case {
+        const char* name;
+        bool local, spy;
+        std::vector<int> keys;
+        int want_viewed, want_camera;
+        std::vector<double> want_seeks;
+    };
+    const Case cases[] = {
+        {"rewind and skip", false, false, {KEY_BACKSLASH, KEY_SLASH, KEY_SLASH}, 3, 7, {-1, 1, 1}},
+        {"next and previous clamp to the running order", false, false,
+         {KEY_CLOSE_BRACKET, KEY_CLOSE_BRACKET, KEY_CLOSE_BRACKET, KEY_OPEN_BRACKET}, 4, 7, {}},
+        {"own bike keeps the camera", true, false, {KEY_CLOSE_BRACKET}, 3, 7, {}},
+        {"spy mode may switch", true, true, {KEY_OPEN_BRACKET}, 2, 7, {}},
+        {"digit picks a track camera", false, false, {'2'}, 3, 1, {}},
+        {"digit past the cameras takes the last", false, false, {'9'}, 3, 2, {}},
+        {"zero is the automatic camera", false, false, {'0'}, 3, -1, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LoopRig rig;
+        rig.world.local = c.local;
+        rig.settings.spy = c.spy;
+        rig.session.menu_screen = MENU_NONE;
+        rig.session.viewed_bike = 3;
+        rig.session.track_camera = 7;  // untouched unless a digit is pressed
+        for (int k : c.keys) rig.press(k);
+        EXPECT_EQ(rig.session.viewed_bike, c.want_viewed);
+        EXPECT_EQ(rig.session.track_camera, c.want_camera);
+        EXPECT_EQ(rig.world.seeks, c.want_seeks);
     }
 }
 
