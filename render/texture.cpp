@@ -384,7 +384,7 @@ static int load_texture_at_depth(const char* name, int depth) {
     if (tid == 0) return 0;
     memory_total += memory;
     texture_register(tid, name, memory, image.info.empty() ? nullptr : &image.info);
-    if (!is_power_of_two(image.width) || !is_power_of_two(image.height))
+    if (!is_power_of_two(width) || !is_power_of_two(height))
         texture_say("Warning: Non power of 2 texture '%.950s'", name);
     return tid;
 }

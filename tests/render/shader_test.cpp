@@ -198,3 +198,23 @@ TEST(GlExt, ExtensionNamesMatchWholeWords) {
     EXPECT_FALSE(gl_extension_listed(list, "GL_EXT"));
     EXPECT_FALSE(gl_extension_listed(nullptr, "GL_EXT_x"));
 }
+
+TEST_F(ShaderTest, CameraRotationReachesTheEnvironmentProgramsTransposed) {
+    // Camera modelview (column order) rotating 90 degrees about y, moved away.
+    float camera[16] = {0, 0, 1, 0, 0, 1, 0, 0, -1, 0, 0, 0, 5, 6, 7, 1};
+    use_program(PROGRAM_LIT);
+    set_shader_camera(camera);
+    EXPECT_EQ(current_program(), 0);
+    auto get_uniform = (PFNGLGETUNIFORMFVARBPROC)test_gl_proc_address("glGetUniformfvARB");
+    ASSERT_NE(get_uniform, nullptr);
+    GLhandleARB env = 0;
+    use_program(PROGRAM_ENV);
+    auto get_handle = (PFNGLGETHANDLEARBPROC)test_gl_proc_address("glGetHandleARB");
+    ASSERT_NE(get_handle, nullptr);
+    env = get_handle(GL_PROGRAM_OBJECT_ARB);
+    use_program(PROGRAM_FIXED);
+    float envmat[9] = {};
+    get_uniform(env, gl_caps().get_uniform_location(env, "envmat"), envmat);
+    float want[9] = {0, 0, -1, 0, 1, 0, 1, 0, 0};  // column order of the transpose
+    for (int i = 0; i < 9; i++) EXPECT_FLOAT_EQ(envmat[i], want[i]) << i;
+}

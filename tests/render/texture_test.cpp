@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/data_file.h"
 #include "app/render_options.h"
 #include "render/gl_ext.h"
 #include "render/image.h"
@@ -471,4 +472,62 @@ TEST_F(TextureTest, MutatedAnimationFilesNeverCrash) {
         if (tid) update_animations(round);
     }
     SUCCEED();
+}
+
+TEST_F(TextureTest, TitlePictureFromTheDataFolderFillsTheWindow) {
+    const char* old_home = getenv("HOME");
+    const char* old_xdg = getenv("XDG_DATA_HOME");
+    std::string saved_home = old_home ? old_home : "", saved_xdg = old_xdg ? old_xdg : "";
+    setenv("XDG_DATA_HOME", (dir.path + "/xdg").c_str(), 1);
+    setenv("HOME", dir.path.c_str(), 1);
+    setenv("RW_HOME", (dir.path + "/data").c_str(), 1);
+    data_files_shutdown();
+    dir.write("data/tach.png", png_file(solid(8, 8, 4, 200), 8, 8, 4));
+    std::vector<unsigned char> title(8 * 8 * 3, 0);
+    for (int i = 0; i < 64; i++) title[i * 3] = 210, title[i * 3 + 2] = 40;
+    dir.write("data/title.png", png_file(title, 8, 8, 3));
+    HudTextures hud = load_hud_textures();
+    EXPECT_NE(hud.title, 0);
+    EXPECT_NE(hud.tach, 0);
+    EXPECT_EQ(hud.shifter, 0);  // not in the data: drawn without
+    EXPECT_EQ(hud_textures().title, hud.title);
+
+    glViewport(0, 0, 64, 64);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT);
+    draw_title_picture(64, 64);
+    unsigned char rgb[3];
+    glFinish();
+    glReadPixels(5, 60, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    EXPECT_EQ(rgb[0], 210);
+    EXPECT_EQ(rgb[2], 40);
+    data_files_shutdown();
+    unsetenv("RW_HOME");
+    if (old_home) setenv("HOME", saved_home.c_str(), 1);
+    if (old_xdg) setenv("XDG_DATA_HOME", saved_xdg.c_str(), 1);
+    else unsetenv("XDG_DATA_HOME");
+}
+
+TEST_F(TextureTest, CustomMipLevelsComeFromThePicture) {
+    // 32 x 48: level 0 red on top, below it level 1 (16 x 16) green, then the
+    // smaller levels blue in the next column.
+    std::vector<unsigned char> px(32 * 48 * 3, 0);
+    for (int y = 0; y < 48; y++)
+        for (int x = 0; x < 32; x++) px[((size_t)y * 32 + x) * 3 + (y < 32 ? 0 : x < 16 ? 1 : 2)] = 255;
+    std::string good = file("sign.png", png_file(px, 32, 48, 3));
+    file("sign.png.info", "[mip_custom]");
+    std::string bad = file("odd.png", png_file(std::vector<unsigned char>(32 * 40 * 3, 9), 32, 40, 3));
+    file("odd.png.info", "[mip_custom]");
+    int tid = load_texture(good.c_str());
+    ASSERT_NE(tid, 0);
+    EXPECT_EQ(level_size(tid, 0).height, 32);
+    EXPECT_EQ(read_level(tid, 1, 16, 16)[1], 255);
+    EXPECT_EQ(read_level(tid, 2, 8, 8)[2], 255);
+    EXPECT_TRUE(messages.empty()) << all_messages();
+
+    tid = load_texture(bad.c_str());
+    ASSERT_NE(tid, 0);
+    EXPECT_TRUE(said("Warning: Invalid height for custom MIP map in '" + bad + "'")) << all_messages();
+    EXPECT_EQ(level_size(tid, 0).height, 32);  // rounded down from 40, one level only
+    EXPECT_EQ(level_size(tid, 1).width, 0);
 }
