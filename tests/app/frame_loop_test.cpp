@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/data_file.h"
+#include "data_file_fixture.h"
 #include "app/frame_loop.h"
 #include "app/screenshot.h"
 #include "app/settings.h"
@@ -462,30 +463,29 @@ TEST(Controls, BindingsAddIntoChannelsWithScales) {
     release_binding(&s.bindings[BIND_THROTTLE], &in.ops);
 }
 
-TEST(Screenshots, NumberingAfterTheHighestInTheIndex) {
+TEST(ScreenshotNames, HighestNumberInANameList) {
     const char* names[] = {"demos/a.rwdemo", "screenshot007.png", "screenshot3.ppm", "screenshotx.png",
                            "shot999.png", nullptr};
     EXPECT_EQ(highest_screenshot_number(names), 7);
     const char* none[] = {"config", nullptr};
     EXPECT_EQ(highest_screenshot_number(none), 0);
 
-    TempDir home, data;
-    setenv("XDG_DATA_HOME", home.path.c_str(), 1);
-    setenv("RW_HOME", data.path.c_str(), 1);
-    data_files_shutdown();
-    home.write("Rutwise/screenshot007.png", "old");
+}
+
+class Screenshots : public DataFilesTest {};
+
+TEST_F(Screenshots, TwoInASessionAfterNumberSevenAreEightAndNine) {
+    home_file("screenshot007.png", "old");
     LoopRig rig;
     rig.session.menu_screen = MENU_NONE;
     rig.press(KEY_S);  // taken from the next frame drawn
     ASSERT_TRUE(run_frame(&rig.loop));
     rig.press(KEY_S);
     ASSERT_TRUE(run_frame(&rig.loop));
-    EXPECT_TRUE(home.exists("Rutwise/screenshot008.png"));
-    EXPECT_TRUE(home.exists("Rutwise/screenshot009.png"));
-    EXPECT_EQ(home.read("Rutwise/screenshot007.png"), "old");
+    EXPECT_EQ(read_all("@screenshot007.png"), "old");
+    EXPECT_EQ(read_all("@screenshot008.png").compare(1, 3, "PNG"), 0);
+    EXPECT_EQ(read_all("@screenshot009.png").compare(1, 3, "PNG"), 0);
     EXPECT_EQ(rig.session.screenshot_counter, 10);
-    EXPECT_EQ(home.read("Rutwise/screenshot008.png").compare(1, 3, "PNG"), 0);
-    data_files_shutdown();
 }
 
 TEST(VideoFrames, PpmRowsTopToBottom) {

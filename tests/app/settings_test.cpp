@@ -6,24 +6,12 @@
 #include <vector>
 
 #include "app/data_file.h"
+#include "data_file_fixture.h"
 #include "app/settings.h"
 #include "sim/setup.h"
 #include "support/temp_dir.h"
 
 namespace {
-
-// A home folder and a game data folder of their own for each test.
-struct HomeFixture {
-    TempDir home, data;
-    HomeFixture() {
-        setenv("XDG_DATA_HOME", home.path.c_str(), 1);
-        setenv("HOME", home.path.c_str(), 1);
-        setenv("RW_HOME", data.path.c_str(), 1);
-        data_files_shutdown();
-    }
-    ~HomeFixture() { data_files_shutdown(); }
-    std::string config_path() const { return "Rutwise/config"; }
-};
 
 void read_text(Settings* s, const TempDir& dir, const std::string& text) {
     std::string path = dir.write("in.txt", text);
@@ -178,8 +166,13 @@ TEST(SettingsWrite, UnboundControlIsLeftOut) {
     EXPECT_EQ(line_with_key(write_text(s, dir), "step_key"), "");
 }
 
-TEST(SettingsFile, WrittenAndReadBackYieldsTheSameSettings) {
-    HomeFixture fx;
+// Each with a home folder and a game data folder of its own.
+class SettingsFile : public DataFilesTest {
+protected:
+    std::string config() const { return root.read("xdg/Rutwise/config"); }
+};
+
+TEST_F(SettingsFile, WrittenAndReadBackYieldsTheSameSettings) {
     Settings& s = settings();
     settings_set_defaults(&s);
     s.xres = 1024;
@@ -189,18 +182,17 @@ TEST(SettingsFile, WrittenAndReadBackYieldsTheSameSettings) {
     snprintf(s.server_name_hist[2].text, sizeof s.server_name_hist[2].text, "example:19801");
     s.map_scale = 2.5f;
     binding_parse(&s.bindings[BIND_LEFT], "(0.100000,0.900000)Joystick2 axis 1");
-    std::string before = write_text(s, fx.home);
+    std::string before = write_text(s, root);
     ASSERT_TRUE(write_settings());
-    EXPECT_EQ(fx.home.read(fx.config_path()), before);
+    EXPECT_EQ(config(), before);
 
     settings_set_defaults(&s);
     read_settings();
-    EXPECT_EQ(write_text(s, fx.home), before);
+    EXPECT_EQ(write_text(s, root), before);
     settings_set_defaults(&s);
 }
 
-TEST(SettingsFile, MissingFileKeepsDefaults) {
-    HomeFixture fx;
+TEST_F(SettingsFile, MissingFileKeepsDefaults) {
     Settings& s = settings();
     settings_set_defaults(&s);
     s.laps.value = 7;
@@ -209,14 +201,13 @@ TEST(SettingsFile, MissingFileKeepsDefaults) {
     settings_set_defaults(&s);
 }
 
-TEST(SettingsFile, RewriteReplacesWholeFile) {
-    HomeFixture fx;
+TEST_F(SettingsFile, RewriteReplacesWholeFile) {
     // A longer old file must not leave a tail behind the new content.
-    fx.home.write(fx.config_path(), std::string(20000, '#') + "\n");
+    home_file("config", std::string(20000, '#') + "\n");
     Settings& s = settings();
     settings_set_defaults(&s);
     ASSERT_TRUE(write_settings());
-    std::string text = fx.home.read(fx.config_path());
+    std::string text = config();
     EXPECT_EQ(text.find('#'), std::string::npos);
     EXPECT_EQ(text.compare(0, 9, "xres=640\n"), 0);
 }
