@@ -14,6 +14,7 @@
 #include "app/platform/platform.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "render/texture.h"
 #include "sim/setup.h"
 
 // ---- input ------------------------------------------------------------------
@@ -88,8 +89,11 @@ const LoopPlatform* platform_loop(PlatformWindow* window) {
 
 // ---- hooks ------------------------------------------------------------------
 
-// The title screen: the start-up clear colour until its picture and text exist.
-static void draw_title(void*, int, int) { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
+// The title screen: the title picture over the start-up clear colour.
+static void draw_title(void*, int width, int height) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    draw_title_picture(width, height);
+}
 
 FrameLoopHooks default_frame_hooks() {
     FrameLoopHooks hooks{};

@@ -19,6 +19,9 @@
 #include "app/platform/log.h"
 #include "app/platform/platform.h"
 #include "app/render_options.h"
+#include "render/gl_ext.h"
+#include "render/shader.h"
+#include "render/texture.h"
 
 // What start-up builds and shutdown releases, for one run of the program.
 struct ProgramState {
@@ -124,16 +127,11 @@ static bool wait_until_drawable(PlatformWindow* window) {
     return true;
 }
 
-static const char* gl_text(GLenum name) {
-    const char* text = (const char*)glGetString(name);
-    return text ? text : "(none)";
-}
-
 static void log_gl_strings() {
-    log("GL_VENDOR: %s\n", gl_text(GL_VENDOR));
-    log("GL_RENDERER: %s\n", gl_text(GL_RENDERER));
-    log("GL_VERSION: %s\n", gl_text(GL_VERSION));
-    log("GL_EXTENSIONS: %s\n", gl_text(GL_EXTENSIONS));
+    log("GL_VENDOR: %s\n", gl_string(GL_VENDOR));
+    log("GL_RENDERER: %s\n", gl_string(GL_RENDERER));
+    log("GL_VERSION: %s\n", gl_string(GL_VERSION));
+    log("GL_EXTENSIONS: %s\n", gl_string(GL_EXTENSIONS));
 }
 
 static void set_initial_gl_state() {
@@ -171,6 +169,8 @@ static int shut_down(ProgramState* p) {
     data_files_shutdown();
     loading_status("Freeing memory (4)");
     loading_status("Deleting textures");
+    delete_unused_textures(true);
+    delete_shaders();
     loading_status("Deleting models");
     loading_frame_end();
     destroy_window(p->window);
@@ -224,8 +224,11 @@ int run_program(int argc, char** argv) {
     build_demo_list(&program);
 
     if (wait_until_drawable(program.window)) {
+        detect_gl(gl_proc_address);
+        (void)build_shaders(render_options().use_shader);
         log_gl_strings();
         set_initial_gl_state();
+        (void)load_hud_textures();  // after the fonts, once they exist
         if (end_frame(program.window)) {
             open_input(&program);
             if (!loading_close_requested()) run_session(program.window, line);

@@ -36,15 +36,12 @@ static std::vector<std::unique_ptr<TextureRecord>> textures;  // load order
 static std::vector<LinkRecord> links;
 static int generation;
 static size_t memory_total;
-static TextureParams params = {COMPRESS_REQUESTED};
 
 // Link files may name further links; deeper chains are refused.
 static const int MAX_LINK_DEPTH = 16;
 
 static void (*message_sink)(const char*, void*);
 static void* message_self;
-
-TextureParams& texture_params() { return params; }
 
 void set_texture_message_sink(void (*sink)(const char* text, void* self), void* self) {
     message_sink = sink;
@@ -359,8 +356,9 @@ static int load_texture_at_depth(const char* name, int depth) {
         return 0;
     }
     bytes = std::vector<unsigned char>();
-    if (is_png && (params.compress == COMPRESS_ALWAYS ||
-                   (params.compress == COMPRESS_REQUESTED && image.info.find("[compress]") != std::string::npos)))
+    int compress = render_options().texture_compress;
+    if (is_png && (compress == COMPRESS_ALWAYS ||
+                   (compress == COMPRESS_REQUESTED && image.info.find("[compress]") != std::string::npos)))
         flags |= TEXTURE_COMPRESS;
     bool max_alpha = image.info.find("[mip_max_alpha]") != std::string::npos;
     int reduction = full_detail ? 0 : render_options().model_texture_skip;

@@ -16,16 +16,10 @@ enum {
     TEXTURE_NO_MIPMAP = 8,
 };
 
-// "texture_compress": which PNG textures are compressed.
-enum { COMPRESS_NO = 0, COMPRESS_REQUESTED = 1, COMPRESS_ALWAYS = 2 };
-
-// Process-wide texture settings, filled by start-up from "texture_compress".
+// `render_options().texture_compress`: which PNG textures are compressed.
 // The detail reduction r (mip levels dropped from large textures) is
 // `render_options().model_texture_skip`.
-struct TextureParams {
-    int compress;  // COMPRESS_*
-};
-TextureParams& texture_params();
+enum { COMPRESS_NO = 0, COMPRESS_REQUESTED = 1, COMPRESS_ALWAYS = 2 };
 
 // Loads (or reuses) the texture of a data name. A leading "!" means full
 // detail. 0 when the file cannot be read ("Can't open texture" when verbose).

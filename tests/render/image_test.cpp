@@ -147,20 +147,32 @@ TEST(ImagePng, DamagedFilesAreRefused) {
     // Claims 100000 x 100000 pixels in an otherwise tiny file.
     PngLayout huge_spec = {1, 1, PNG_COLOR_TYPE_GRAY, 8, {0}, {}, {}, nullptr, nullptr};
     std::vector<unsigned char> huge = write_test_png(huge_spec);
-    huge[16] = 0x00, huge[17] = 0x01, huge[18] = 0x86, huge[19] = 0xa0;  // IHDR width
-    huge[20] = 0x00, huge[21] = 0x01, huge[22] = 0x86, huge[23] = 0xa0;  // and height
-    uLong crc = crc32(0, huge.data() + 12, 17);                          // over type + data
-    for (int i = 0; i < 4; i++) huge[29 + i] = (unsigned char)(crc >> (24 - 8 * i));
+    auto set_size = [](std::vector<unsigned char>* f, uint32_t w, uint32_t h) {
+        for (int i = 0; i < 4; i++) {
+            (*f)[16 + i] = (unsigned char)(w >> (24 - 8 * i));  // IHDR width
+            (*f)[20 + i] = (unsigned char)(h >> (24 - 8 * i));  // and height
+        }
+        uLong crc = crc32(0, f->data() + 12, 17);  // over type + data
+        for (int i = 0; i < 4; i++) (*f)[29 + i] = (unsigned char)(crc >> (24 - 8 * i));
+    };
+    std::vector<unsigned char> within_limits = huge;
+    set_size(&huge, 100000, 100000);
+    set_size(&within_limits, 10000, 5000);  // 50 MB of pixels from a 70-byte file
     struct {
         const char* name;
         std::vector<unsigned char> data;
-    } cases[] = {{"truncated", truncated}, {"signature", bad_signature}, {"huge header", huge}, {"empty", {}}};
+        const char* error;
+    } cases[] = {{"truncated", truncated, "Can't decode PNG data"},
+                 {"signature", bad_signature, "Not a PNG file"},
+                 {"huge header", huge, "Can't decode PNG data"},
+                 {"more pixels than the data can hold", within_limits, "Image larger than its data"},
+                 {"empty", {}, "Not a PNG file"}};
     for (auto& c : cases) {
         SCOPED_TRACE(c.name);
         Image img;
         const char* error = nullptr;
         EXPECT_FALSE(decode_png(c.data.data(), c.data.size(), &img, &error));
-        EXPECT_NE(error, nullptr);
+        EXPECT_STREQ(error, c.error);
         EXPECT_TRUE(img.pixels.empty());
     }
 }

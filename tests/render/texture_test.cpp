@@ -65,7 +65,7 @@ protected:
         detect_gl(test_gl_proc_address);
         render_options_for_startup().debug_level = 1;
         render_options_for_startup().model_texture_skip = 0;
-        texture_params().compress = COMPRESS_REQUESTED;
+        render_options_for_startup().texture_compress = COMPRESS_REQUESTED;
         set_texture_message_sink([](const char* text, void* self) {
             ((std::vector<std::string>*)self)->push_back(text);
         }, &messages);
@@ -76,6 +76,7 @@ protected:
         set_texture_message_sink(nullptr, nullptr);
         render_options_for_startup().debug_level = 0;
         render_options_for_startup().model_texture_skip = 0;
+        render_options_for_startup().texture_compress = COMPRESS_NO;
     }
     std::string file(const std::string& name, const std::string& content) { return dir.write(name, content); }
     bool said(const std::string& text) const {
@@ -407,7 +408,7 @@ TEST_F(TextureTest, CompressionOnlyWhenAskedAndChargedAsReported) {
     size_t uncompressed = 0;
     for (int s = 64; s >= 1; s /= 2) uncompressed += (size_t)s * s * 3;
     EXPECT_EQ(texture_memory(tid), uncompressed);
-    texture_params().compress = COMPRESS_ALWAYS;
+    render_options_for_startup().texture_compress = COMPRESS_ALWAYS;
     std::string packed = file("packed.png", png_file(noise(64, 64, 3, 13), 64, 64, 3));
     tid = load_texture(packed.c_str());
     GLint compressed = 0;
