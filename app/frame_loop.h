@@ -148,10 +148,12 @@ void stutter_check(FrameLoop* loop, const char* stage);
 
 // The platform's own tables (app/frame_loop_platform.cpp).
 struct PlatformWindow;
+struct rider_slots;
 const LoopPlatform* platform_loop(PlatformWindow* window);
 const InputOps* platform_input();
-// The loop's hooks for what exists of the program: the title screen.
-FrameLoopHooks default_frame_hooks();
+// The loop's hooks for what exists of the program: the title screen and the
+// rider slots (`slots` borrowed; may be null).
+FrameLoopHooks default_frame_hooks(rider_slots* slots);
 
 // ---- the start-up and shutdown steps of the settings and the loop ------------
 struct CommandLine;
@@ -169,7 +171,7 @@ RenderSettingsValues startup_render_settings();
 void startup_window_size(int* width, int* height, bool* fullscreen);
 // Resolves every binding (after the window exists), runs the frame loop
 // until it ends, and leaves the loop's session state behind.
-void run_session(PlatformWindow* window, const CommandLine& line);
+void run_session(PlatformWindow* window, const CommandLine& line, rider_slots* slots);
 // "Closing input devices": the bindings' axes.
 void shutdown_release_bindings();
 // "Writing config files".

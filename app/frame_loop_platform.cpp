@@ -16,6 +16,7 @@
 #include "app/startup.h"
 #include "render/texture.h"
 #include "sim/setup.h"
+#include "sim/slots.h"
 
 // ---- input ------------------------------------------------------------------
 
@@ -95,9 +96,27 @@ static void draw_title(void*, int width, int height) {
     draw_title_picture(width, height);
 }
 
-FrameLoopHooks default_frame_hooks() {
+static const rider_slot* viewed_slot(void* self) {
+    const rider_slots* slots = (const rider_slots*)self;
+    int index = session().viewed_bike - 1;
+    if (!slots || index < 0 || index >= RIDER_SLOTS) return nullptr;
+    return &slots->slot[index];
+}
+static bool viewed_bike_local(void* self) {
+    const rider_slot* s = viewed_slot(self);
+    return s && s->rider && s->status == RIDER_LOCAL;
+}
+static bool viewed_slot_empty(void* self) {
+    const rider_slot* s = viewed_slot(self);
+    return !s || !s->rider;
+}
+
+FrameLoopHooks default_frame_hooks(rider_slots* slots) {
     FrameLoopHooks hooks{};
+    hooks.self = slots;
     hooks.draw_title = draw_title;
+    hooks.viewed_bike_local = viewed_bike_local;
+    hooks.viewed_slot_empty = viewed_slot_empty;
     return hooks;
 }
 
@@ -165,7 +184,7 @@ void startup_window_size(int* width, int* height, bool* fullscreen) {
     }
 }
 
-void run_session(PlatformWindow* window, const CommandLine& line) {
+void run_session(PlatformWindow* window, const CommandLine& line, rider_slots* slots) {
     Settings* s = &settings();
     for (Binding& b : s->bindings) resolve_binding(&b, platform_input());
     Session* session = &::session();
@@ -179,7 +198,7 @@ void run_session(PlatformWindow* window, const CommandLine& line) {
     options.hidden_hud = line.hidden_hud;
     options.editor = line.editor;
     options.glfinish = line.glfinish;
-    FrameLoopHooks hooks = default_frame_hooks();
+    FrameLoopHooks hooks = default_frame_hooks(slots);
     static FrameLoop loop;
     frame_loop_init(&loop, session, s, platform_loop(window), platform_input(), &hooks, &options);
     run_frame_loop(&loop);

@@ -3,9 +3,8 @@
 // control channels of the current tick. One instance, owned by the frame
 // loop (app/frame_loop.h); times are seconds, slots are 1-based.
 #pragma once
+#include "sim/world.h"  // TICK
 
-// One simulation tick: every simulation, network and recording step.
-constexpr double TICK = 1.0 / 128;
 // At most this much real time is credited to the simulation per frame.
 constexpr double MAX_FRAME_STEP = 0.125;
 constexpr int MAX_BIKES = 160;

@@ -22,6 +22,8 @@
 #include "render/gl_ext.h"
 #include "render/shader.h"
 #include "render/texture.h"
+#include "sim/slots.h"
+#include "sim/world.h"
 
 // What start-up builds and shutdown releases, for one run of the program.
 struct ProgramState {
@@ -31,6 +33,8 @@ struct ProgramState {
     StartupKeys keys;
     std::vector<std::string> video_modes;
     std::vector<DemoEntry> demos;
+    physics_world world;     // owned: bodies, joints and the contact group
+    rider_slots* slots;      // owned: the 160 rider slots
 };
 
 static double clamp(double v, double lo, double hi) { return v < lo ? lo : v > hi ? hi : v; }
@@ -152,6 +156,10 @@ static void open_input(ProgramState* p) {
 // ---- Shutdown ---------------------------------------------------------------------
 
 static int shut_down(ProgramState* p) {
+    physics_world_destroy_contacts(&p->world);
+    rider_slots_free(p->slots);  // deallocates the bikes
+    p->slots = nullptr;
+    physics_world_destroy(&p->world);
     loading_status("Freeing memory (1)");
     loading_status("Closing input devices");
     close_axis(p->cursor_x);
@@ -231,7 +239,10 @@ int run_program(int argc, char** argv) {
         (void)load_hud_textures();  // after the fonts, once they exist
         if (end_frame(program.window)) {
             open_input(&program);
-            if (!loading_close_requested()) run_session(program.window, line);
+            // The physics world, then a cleared slot table.
+            if (physics_world_create(&program.world) && (program.slots = rider_slots_create()) &&
+                !loading_close_requested())
+                run_session(program.window, line, program.slots);
         }
     }
     return shut_down(&program);
