@@ -14,6 +14,7 @@
 #include "app/alloc.h"
 #include "app/command_line.h"
 #include "app/data_file.h"
+#include "app/frame_loop.h"
 #include "app/loading_frame.h"
 #include "app/platform/log.h"
 #include "app/platform/platform.h"
@@ -95,11 +96,12 @@ StartupKeys look_up_startup_keys() {
 // ---- Start-up steps -------------------------------------------------------------
 
 static PlatformWindow* open_main_window(const CommandLine& line) {
-    // Windowed at the command line's size (640 x 480 before the settings
-    // choose a mode and size).
-    int width = line.width > 0 ? line.width : 640;
-    int height = line.height > 0 ? line.height : 480;
+    // The settings choose windowed (xres x yres) or a full-screen mode.
+    int width, height;
+    bool fullscreen;
+    startup_window_size(&width, &height, &fullscreen);
     int colour_bits = line.depth > 0 && line.depth <= 0xFF ? line.depth : 16;
+    if (fullscreen) colour_bits |= WINDOW_FULLSCREEN;
     return create_window("Rutwise", width, height, colour_bits, 0, line.zdepth, 0, 0);
 }
 
@@ -151,26 +153,6 @@ static void open_input(ProgramState* p) {
     p->keys = look_up_startup_keys();
 }
 
-// Until the frame loop exists: draw frames in the clear colour until the
-// close button is pressed or a frame cannot be presented.
-static void run_until_closed(ProgramState* p) {
-    for (;;) {
-        if (loading_close_requested()) return;
-        int code;
-        bool pressed;
-        while (next_event(&code, &pressed))
-            if (code == KEY_CLOSE && pressed) return;
-        platform_rect rect;
-        if (begin_frame(p->window, &rect)) {
-            glViewport(0, 0, rect.width, rect.height);
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            draw_title_picture(rect.width, rect.height);
-            if (!end_frame(p->window)) return;
-        }
-        platform_sleep(0, 15625);
-    }
-}
-
 // ---- Shutdown ---------------------------------------------------------------------
 
 static int shut_down(ProgramState* p) {
@@ -183,8 +165,10 @@ static int shut_down(ProgramState* p) {
     close_axis(p->cursor_x);
     close_axis(p->cursor_y);
     p->cursor_x = p->cursor_y = nullptr;
+    shutdown_release_bindings();
     loading_status("Closing audio");
     loading_status("Writing config files");
+    shutdown_write_settings();
     loading_status("Freeing memory (2)");
     loading_status("Freeing memory (3)");
     p->demos = std::vector<DemoEntry>();
@@ -217,6 +201,9 @@ int run_program(int argc, char** argv) {
 
     ProgramState program{};
     program.video_modes = video_mode_labels(display_modes());
+    std::vector<const char*> mode_labels;
+    for (const std::string& m : program.video_modes) mode_labels.push_back(m.c_str());
+    startup_read_settings(mode_labels.data(), (int)mode_labels.size());
 
     CommandLine& line = command_line_for_startup();
     std::string diagnostics;
@@ -231,6 +218,8 @@ int run_program(int argc, char** argv) {
         log(nullptr);
         return 0;
     }
+    startup_apply_command_line(line);
+    derive_render_options(startup_render_settings(), &render_options_for_startup());
     apply_command_line_render_options(line, &render_options_for_startup());
 
     program.window = open_main_window(line);
@@ -251,8 +240,9 @@ int run_program(int argc, char** argv) {
         if (end_frame(program.window)) {
             open_input(&program);
             // The physics world, then a cleared slot table.
-            if (physics_world_create(&program.world) && (program.slots = rider_slots_create()))
-                run_until_closed(&program);
+            if (physics_world_create(&program.world) && (program.slots = rider_slots_create()) &&
+                !loading_close_requested())
+                run_session(program.window, line, program.slots);
         }
     }
     return shut_down(&program);

@@ -7,3 +7,11 @@ foreach(mode run no-data bad-option no-window open-home)
     set_tests_properties(app.e2e.startup.${mode} PROPERTIES
         LABELS "app;e2e" ENVIRONMENT "${RW_TEST_ENV}" TIMEOUT 60)
 endforeach()
+
+# The real program on the title screen: settings read at start, a screenshot
+# through a real key press, clean shutdown with the settings written.
+add_test(NAME app.e2e.frame_loop.title_screen
+         COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/app/frame_loop_e2e.sh
+                 $<TARGET_FILE:rutwise> $<TARGET_FILE:rw_saf>)
+set_tests_properties(app.e2e.frame_loop.title_screen PROPERTIES
+    LABELS "app;e2e" ENVIRONMENT "${RW_TEST_ENV}" TIMEOUT 60)
