@@ -19,10 +19,12 @@
 #include "app/platform/log.h"
 #include "app/platform/platform.h"
 #include "app/render_options.h"
+#include "app/settings.h"
 #include "render/gl_ext.h"
 #include "render/shader.h"
 #include "render/texture.h"
 #include "sim/slots.h"
+#include "track/track_list.h"
 #include "sim/world.h"
 
 // What start-up builds and shutdown releases, for one run of the program.
@@ -33,6 +35,7 @@ struct ProgramState {
     StartupKeys keys;
     std::vector<std::string> video_modes;
     std::vector<DemoEntry> demos;
+    TrackList tracks;
     physics_world world;     // owned: bodies, joints and the contact group
     rider_slots* slots;      // owned: the 160 rider slots
 };
@@ -147,6 +150,16 @@ static void set_initial_gl_state() {
     if (render_options().plain_rendering) glShadeModel(GL_FLAT);
 }
 
+// The `track` setting, or --track, picks the start-up track when it names one
+// of the list; the setting then follows what was selected.
+static void select_startup_track(ProgramState* p, const CommandLine& line) {
+    const char* wanted = !line.track.empty() ? line.track.c_str() : settings().track.text;
+    if (track_list_select(&p->tracks, wanted)) {
+        const TrackEntry& chosen = p->tracks.tracks[p->tracks.selected];
+        snprintf(settings().track.text, sizeof settings().track.text, "%s", chosen.folder.c_str());
+    }
+}
+
 static void open_input(ProgramState* p) {
     p->cursor_x = open_axis("cursor-x");
     p->cursor_y = open_axis("cursor-y");
@@ -172,6 +185,7 @@ static int shut_down(ProgramState* p) {
     loading_status("Freeing memory (2)");
     loading_status("Freeing memory (3)");
     p->demos = std::vector<DemoEntry>();
+    p->tracks = TrackList();
     p->video_modes = std::vector<std::string>();
     loading_status("Freeing file list");
     data_files_shutdown();
@@ -229,7 +243,15 @@ int run_program(int argc, char** argv) {
     }
     loading_frame_begin(program.window);
     build_data_index();
+    if (!track_list_build(&program.tracks)) {
+        fputs("No tracks found\n", stderr);
+        loading_frame_end();
+        destroy_window(program.window);
+        log(nullptr);
+        return 1;
+    }
     build_demo_list(&program);
+    select_startup_track(&program, line);
 
     if (wait_until_drawable(program.window)) {
         detect_gl(gl_proc_address);

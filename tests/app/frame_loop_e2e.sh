@@ -20,6 +20,8 @@ fail() { echo "FAIL: $*"; [ -f "$home/lastlog.txt" ] && tail -20 "$home/lastlog.
 mkdir -p "$dir/content" "$dir/data" "$dir/xdg/Rutwise"
 home=$dir/xdg/Rutwise
 printf 'readme\n' > "$dir/content/readme.txt"
+mkdir -p "$dir/content/tracks/mini"
+printf 'listed only\n' > "$dir/content/tracks/mini/terrain.hf"
 "$saf" pack "$dir/content" "$dir/data/zzzz.saf" >/dev/null
 printf 'x' > "$home/screenshot007.png"
 printf 'video_mode=Windowed\nxres=320\nyres=200\nlaps=99\nscreenshot_key=p\nfov=abc\n' > "$home/config"
