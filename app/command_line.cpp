@@ -19,7 +19,7 @@ struct option_value {
     const char* text;
 };
 
-struct option_spec {
+struct option_entry {
     const char* name;
     value_kind kind;
     // False when the value is unusable (the option's error text follows).
@@ -48,7 +48,7 @@ static bool set_connect(CommandLine* c, const option_value& v) {
     return true;
 }
 
-static const option_spec OPTIONS[] = {
+static const option_entry OPTIONS[] = {
     {"--open-home", FLAG, SET(c->open_home = true)},
     {"--fugly", FLAG, SET(c->plain_rendering = true)},
     {"--nosound", FLAG, SET(c->no_sound = true)},
@@ -135,7 +135,7 @@ static void add_text(std::string* diagnostics, const char* format, const char* a
 }
 
 // Applies one value option; false with the option's error text on failure.
-static bool apply_value(const option_spec& o, const char* text, CommandLine* out,
+static bool apply_value(const option_entry& o, const char* text, CommandLine* out,
                         std::string* diagnostics) {
     option_value v{0, 0.0, text};
     bool ok = text != nullptr;
@@ -171,10 +171,10 @@ int parse_command_line(int argc, const char* const* argv, CommandLine* out,
             if (strcmp(arg, "--bikes") == 0 && i + 1 < argc) i++;  // its value
             continue;
         }
-        const option_spec* found = nullptr;
+        const option_entry* found = nullptr;
         const char* value = nullptr;
         bool joined = false;
-        for (const option_spec& o : OPTIONS) {
+        for (const option_entry& o : OPTIONS) {
             size_t n = strlen(o.name);
             if (strncmp(arg, o.name, n) != 0) continue;
             if (arg[n] == '\0') {

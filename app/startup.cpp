@@ -18,6 +18,8 @@
 #include "app/platform/log.h"
 #include "app/platform/platform.h"
 #include "app/render_options.h"
+#include "sim/slots.h"
+#include "sim/world.h"
 
 // What start-up builds and shutdown releases, for one run of the program.
 struct ProgramState {
@@ -27,6 +29,8 @@ struct ProgramState {
     StartupKeys keys;
     std::vector<std::string> video_modes;
     std::vector<DemoEntry> demos;
+    physics_world world;     // owned: bodies, joints and the contact group
+    rider_slots* slots;      // owned: the 160 rider slots
 };
 
 static double clamp(double v, double lo, double hi) { return v < lo ? lo : v > hi ? hi : v; }
@@ -98,8 +102,9 @@ static PlatformWindow* open_main_window(const CommandLine& line) {
 
 static void build_data_index() {
     loading_keep_alive();
+    set_index_keep_alive(loading_keep_alive);
     file_list();
-    loading_keep_alive();
+    set_index_keep_alive(nullptr);
 }
 
 static void build_demo_list(ProgramState* p) {
@@ -170,6 +175,10 @@ static void run_until_closed(ProgramState* p) {
 // ---- Shutdown ---------------------------------------------------------------------
 
 static int shut_down(ProgramState* p) {
+    physics_world_destroy_contacts(&p->world);
+    rider_slots_free(p->slots);  // deallocates the bikes
+    p->slots = nullptr;
+    physics_world_destroy(&p->world);
     loading_status("Freeing memory (1)");
     loading_status("Closing input devices");
     close_axis(p->cursor_x);
@@ -237,7 +246,9 @@ int run_program(int argc, char** argv) {
         set_initial_gl_state();
         if (end_frame(program.window)) {
             open_input(&program);
-            run_until_closed(&program);
+            // The physics world, then a cleared slot table.
+            if (physics_world_create(&program.world) && (program.slots = rider_slots_create()))
+                run_until_closed(&program);
         }
     }
     return shut_down(&program);

@@ -3,6 +3,8 @@
 #include "sim/setup_params.h"
 
 #include <math.h>
+#include <stddef.h>
+#include <string.h>
 
 #include "sim/bike_info.h"
 #include "sim/setup.h"
@@ -44,28 +46,86 @@ static void convert_suspension(SuspensionParams* out, const float damping[4], co
     out->air_gap = 0;
 }
 
+static const struct {
+    size_t offset;
+    float min, max;
+} PARAM_RANGES[RIDER_PARAM_COUNT] = {
+    {offsetof(RiderParams, leveling), 0, 100},
+    {offsetof(RiderParams, roll_damping), 0, 100},
+    {offsetof(RiderParams, roll_limit_angle), 0, PI},
+    {offsetof(RiderParams, roll_limit_factor), 0, 64},
+    {offsetof(RiderParams, steering_damping), 0, 100},
+    {offsetof(RiderParams, steering_strength), 0, 100},
+    {offsetof(RiderParams, max_steering_force), 0, 1000},
+    {offsetof(RiderParams, direct_steering), 0, 1},
+    {offsetof(RiderParams, slow_damping_speed), 0, 100},
+    {offsetof(RiderParams, slow_damping_factor), 1, 10},
+    {offsetof(RiderParams, land_damping_falloff), 0, 0.5f},
+    {offsetof(RiderParams, land_damping_factor), 1, 3},
+    {offsetof(RiderParams, full_lock_speed), 1, 100},
+    {offsetof(RiderParams, restricted_lock_speed), 1, 100},
+    {offsetof(RiderParams, restricted_lock_angle), 0, PI / 4},
+    {offsetof(RiderParams, auto_clutch_rpm), 0, 5000},
+    {offsetof(RiderParams, front_brake_torque), 0, 500},
+    {offsetof(RiderParams, rear_brake_torque), 0, 500},
+    {offsetof(RiderParams, max_dab_speed), 7, 100},
+    {offsetof(RiderParams, rider_y_spring), 0, 1},
+    {offsetof(RiderParams, rider_y_damping), 0, 1},
+    {offsetof(RiderParams, rider_z_spring), 0, 1},
+    {offsetof(RiderParams, rider_z_damping), 0, 1},
+    {offsetof(RiderParams, rider_mass_split), 0.33f, 0.5f},
+};
+
+void rider_params_set(RiderParams* params, RiderParamId id, float value) {
+    if (id < 0 || id >= RIDER_PARAM_COUNT || isnan(value))
+        return;
+    float* field = (float*)((char*)params + PARAM_RANGES[id].offset);
+    *field = clamp_to(value, PARAM_RANGES[id].min, PARAM_RANGES[id].max);
+}
+
+// Setup values in menu units that convert to a parameter by one factor.
+static const struct {
+    RiderParamId param;
+    SetupKey key;
+    float factor;
+} SCALED_SETTINGS[] = {
+    {RIDER_PARAM_LEVELING, SETUP_LEVELING, 1},
+    {RIDER_PARAM_ROLL_DAMPING, SETUP_ROLL_DAMPING, 1},
+    {RIDER_PARAM_ROLL_LIMIT_ANGLE, SETUP_ROLL_LIMIT_ANGLE, PI / 180},
+    {RIDER_PARAM_ROLL_LIMIT_FACTOR, SETUP_ROLL_LIMIT_FACTOR, 1},
+    {RIDER_PARAM_STEERING_DAMPING, SETUP_STEERING_DAMPING, 1},
+    {RIDER_PARAM_STEERING_STRENGTH, SETUP_STEERING_STRENGTH, 1},
+    {RIDER_PARAM_MAX_STEERING_FORCE, SETUP_MAX_STEERING_FORCE, 1},
+    {RIDER_PARAM_DIRECT_STEERING, SETUP_DIRECT_STEERING, 1},
+    {RIDER_PARAM_SLOW_DAMPING_SPEED, SETUP_SLOW_DAMPING_SPEED, 1},
+    {RIDER_PARAM_SLOW_DAMPING_FACTOR, SETUP_SLOW_DAMPING_FACTOR, 1},
+    {RIDER_PARAM_LAND_DAMPING_FALLOFF, SETUP_LAND_DAMPING_FALLOFF, 1},
+    {RIDER_PARAM_LAND_DAMPING_FACTOR, SETUP_LAND_DAMPING_FACTOR, 1},
+    {RIDER_PARAM_FULL_LOCK_SPEED, SETUP_FULL_LOCK_SPEED, 1},
+    {RIDER_PARAM_RESTRICTED_LOCK_SPEED, SETUP_RESTRICTED_LOCK_SPEED, 1},
+    {RIDER_PARAM_RESTRICTED_LOCK_ANGLE, SETUP_RESTRICTED_LOCK, PI / 180},
+    {RIDER_PARAM_AUTO_CLUTCH_RPM, SETUP_AUTO_CLUTCH_RPMS, 1},
+    {RIDER_PARAM_FRONT_BRAKE_TORQUE, SETUP_BRAKE_TORQUE, 1},
+    {RIDER_PARAM_REAR_BRAKE_TORQUE, SETUP_REAR_BRAKE_TORQUE, 1},
+    {RIDER_PARAM_MAX_DAB_SPEED, SETUP_MAX_DAB_SPEED, FT_S_PER_MPH},
+    {RIDER_PARAM_RIDER_Y_SPRING, SETUP_RIDER_YSPRING, 0.01f},
+    {RIDER_PARAM_RIDER_Y_DAMPING, SETUP_RIDER_YDAMPING, 0.01f},
+    {RIDER_PARAM_RIDER_Z_SPRING, SETUP_RIDER_ZSPRING, 0.01f},
+    {RIDER_PARAM_RIDER_Z_DAMPING, SETUP_RIDER_ZDAMPING, 0.01f},
+    {RIDER_PARAM_RIDER_MASS_SPLIT, SETUP_RIDER_MASS_DISTRIBUTION, 1},
+};
+static_assert(sizeof SCALED_SETTINGS / sizeof SCALED_SETTINGS[0] == RIDER_PARAM_COUNT);
+
 void rider_params_from_setup(RiderParams* out, const RiderSetup* setup, const BikeInfo* bike) {
     const float* v = setup->value;
     const int* choice = setup->choice;
-    out->leveling = clamp_to(v[SETUP_LEVELING], 0, 100);
-    out->roll_damping = clamp_to(v[SETUP_ROLL_DAMPING], 0, 100);
-    out->roll_limit_angle = clamp_to(v[SETUP_ROLL_LIMIT_ANGLE] * PI / 180, 0, PI);
-    out->roll_limit_factor = clamp_to(v[SETUP_ROLL_LIMIT_FACTOR], 0, 64);
-    out->steering_damping = clamp_to(v[SETUP_STEERING_DAMPING], 0, 100);
-    out->steering_strength = clamp_to(v[SETUP_STEERING_STRENGTH], 0, 100);
-    out->max_steering_force = clamp_to(v[SETUP_MAX_STEERING_FORCE], 0, 1000);
-    out->direct_steering = clamp_to(v[SETUP_DIRECT_STEERING], 0, 1);
-    out->slow_damping_speed = clamp_to(v[SETUP_SLOW_DAMPING_SPEED], 0, 100);
-    out->slow_damping_factor = clamp_to(v[SETUP_SLOW_DAMPING_FACTOR], 1, 10);
-    out->land_damping_falloff = clamp_to(v[SETUP_LAND_DAMPING_FALLOFF], 0, 0.5f);
-    out->land_damping_factor = clamp_to(v[SETUP_LAND_DAMPING_FACTOR], 1, 3);
-    out->full_lock_speed = clamp_to(v[SETUP_FULL_LOCK_SPEED], 1, 100);
-    out->restricted_lock_speed = clamp_to(v[SETUP_RESTRICTED_LOCK_SPEED], 1, 100);
-    out->restricted_lock_angle = clamp_to(v[SETUP_RESTRICTED_LOCK] * PI / 180, 0, PI / 4);
-    out->auto_clutch_rpm = clamp_to(v[SETUP_AUTO_CLUTCH_RPMS], 0, 5000);
-    out->front_brake_torque = clamp_to(v[SETUP_BRAKE_TORQUE], 0, 500);
-    out->rear_brake_torque = clamp_to(v[SETUP_REAR_BRAKE_TORQUE], 0, 500);
-    out->max_dab_speed = clamp_to(v[SETUP_MAX_DAB_SPEED] * FT_S_PER_MPH, 7, 100);
+    memset(out, 0, sizeof *out);
+    for (const auto& s : SCALED_SETTINGS) {
+        // Each parameter starts at its range's low end, so a setting that
+        // is somehow not a number still leaves a value inside the range.
+        rider_params_set(out, s.param, PARAM_RANGES[s.param].min);
+        rider_params_set(out, s.param, v[s.key] * s.factor);
+    }
     out->final_drive_ratio = final_drive_ratio(bike->countershaft_teeth, bike->rear_sprocket_teeth,
                                                v[SETUP_FRONT_SPROCKET], v[SETUP_REAR_SPROCKET]);
 
@@ -76,12 +136,6 @@ void rider_params_from_setup(RiderParams* out, const RiderSetup* setup, const Bi
     out->fork.air_gap = setup_range_lerp(bike->fork_air_gap, v[SETUP_FORK_OIL_LEVEL]);
     convert_suspension(&out->shock, bike->shock_damping, bike->shock_spring_rate, bike->shock_preload,
                        &v[SETUP_SHOCK_COMPRESSION]);
-
-    out->rider_y_spring = clamp_to(v[SETUP_RIDER_YSPRING] * 0.01f, 0, 1);
-    out->rider_y_damping = clamp_to(v[SETUP_RIDER_YDAMPING] * 0.01f, 0, 1);
-    out->rider_z_spring = clamp_to(v[SETUP_RIDER_ZSPRING] * 0.01f, 0, 1);
-    out->rider_z_damping = clamp_to(v[SETUP_RIDER_ZDAMPING] * 0.01f, 0, 1);
-    out->rider_mass_split = clamp_to(v[SETUP_RIDER_MASS_DISTRIBUTION], 0.33f, 0.5f);
 
     rider_params_set_arcade(out, choice[SETUP_ARCADE]);
     out->front_antilock = choice[SETUP_FRONT_BRAKE] == SETUP_BRAKE_ANTILOCK;

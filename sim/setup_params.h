@@ -58,6 +58,23 @@ struct RiderParams {
     bool sticky_dab;
 };
 
+// The clamped scalar parameters, for `rider_params_set`.
+enum RiderParamId {
+    RIDER_PARAM_LEVELING, RIDER_PARAM_ROLL_DAMPING, RIDER_PARAM_ROLL_LIMIT_ANGLE,
+    RIDER_PARAM_ROLL_LIMIT_FACTOR, RIDER_PARAM_STEERING_DAMPING, RIDER_PARAM_STEERING_STRENGTH,
+    RIDER_PARAM_MAX_STEERING_FORCE, RIDER_PARAM_DIRECT_STEERING, RIDER_PARAM_SLOW_DAMPING_SPEED,
+    RIDER_PARAM_SLOW_DAMPING_FACTOR, RIDER_PARAM_LAND_DAMPING_FALLOFF, RIDER_PARAM_LAND_DAMPING_FACTOR,
+    RIDER_PARAM_FULL_LOCK_SPEED, RIDER_PARAM_RESTRICTED_LOCK_SPEED, RIDER_PARAM_RESTRICTED_LOCK_ANGLE,
+    RIDER_PARAM_AUTO_CLUTCH_RPM, RIDER_PARAM_FRONT_BRAKE_TORQUE, RIDER_PARAM_REAR_BRAKE_TORQUE,
+    RIDER_PARAM_MAX_DAB_SPEED, RIDER_PARAM_RIDER_Y_SPRING, RIDER_PARAM_RIDER_Y_DAMPING,
+    RIDER_PARAM_RIDER_Z_SPRING, RIDER_PARAM_RIDER_Z_DAMPING, RIDER_PARAM_RIDER_MASS_SPLIT,
+    RIDER_PARAM_COUNT
+};
+
+// Sets one parameter, in the record's units, clamped to its fixed range (the
+// ranges in the field comments above); a not-a-number value is ignored.
+// The robot riders set their lock parameters through this every tick.
+void rider_params_set(RiderParams* params, RiderParamId id, float value);
 // Converts `setup` against `bike` into `out` (every field written).
 void rider_params_from_setup(RiderParams* out, const RiderSetup* setup, const BikeInfo* bike);
 // Once the race server disables arcade physics every rider is forced to 0.

@@ -61,10 +61,7 @@ bool terrain_alloc_caches(Terrain* t) {
     if (!t->normal_mapping) return true;
     t->normal_map = (uint8_t*)mem_alloc_zeroed(vertices, 3);
     t->normal_map_marks = (uint8_t*)mem_alloc_zeroed(bit_bytes(vertices), 1);
-    if (!t->normal_map || !t->normal_map_marks) return false;
-    for (int k = 0; k < t->dim; k++)
-        for (int i = 0; i < t->dim; i++) terrain_fill_normal_map(t, i, k);
-    return true;
+    return t->normal_map && t->normal_map_marks;
 }
 
 Terrain* terrain_create(int n, float spacing, float height) {

@@ -26,7 +26,8 @@ struct Decal {
 
 enum { DECAL_GRID = 8 };
 
-// Sun and colours used to shade the ground (the lighting file may change them).
+// Sun and colours used to shade the ground. A loaded Terrain starts with the
+// defaults; the track reset copies the lighting file's values in after loading.
 struct TerrainLighting {
     float sun[3];      // unit vector towards the sun
     float diffuse[3];  // sun colour
@@ -81,8 +82,8 @@ struct Terrain {
 };
 
 // A flat terrain at `height` with no shadows, surface 0 everywhere, one
-// default surface and mid-grey shading; null when the grid is refused. For
-// generators and tests.
+// default surface and shading from the default lighting; null when the grid
+// is refused. For generators and tests.
 [[nodiscard]] Terrain* terrain_create(int n, float spacing, float height);
 // Loads the ground files of a track folder: a data-folder name ("tracks/x")
 // or an absolute path. Null on failure, after showing the reason.

@@ -39,16 +39,33 @@ static void progress_done(const Loader& l, const char* message) {
     else log("%.64s...done\n", message);
 }
 
+static void progress_tick(const Loader& l) {
+    const TerrainProgressOps* p = l.params->progress;
+    if (p && p->tick) p->tick(p->self);
+}
+
 static std::string file_name(const Loader& l, const char* file) { return terrain_file_name(l.folder, file); }
 
 static void report_cant_open(const std::string& name) { show_messagef("Can't open '%.950s'", name.c_str()); }
 
-// A whole file, however large (the texture and text helpers stop at 16 MiB).
-static bool read_all(DataStream* s, std::vector<unsigned char>* out) {
+// Opens a file the track cannot do without; null after reporting it.
+static DataStream* open_required(const Loader& l, const char* file) {
+    std::string name = file_name(l, file);
+    DataStream* s = open_data_file(name.c_str(), "rb");
+    if (!s) report_cant_open(name);
+    return s;
+}
+
+// A whole image file of the grid (the texture and text helpers stop at
+// 16 MiB). Even a text-form image of the grid stays below 16 bytes a vertex;
+// anything longer is refused rather than read into memory.
+static bool read_all(DataStream* s, int dim, std::vector<unsigned char>* out) {
+    size_t limit = 16 * (size_t)dim * dim + 65536;
     unsigned char block[65536];
     int got;
-    while ((got = data_read(s, block, sizeof block)) > 0) out->insert(out->end(), block, block + got);
-    bool ok = !data_error(s);
+    while (out->size() <= limit && (got = data_read(s, block, sizeof block)) > 0)
+        out->insert(out->end(), block, block + got);
+    bool ok = !data_error(s) && out->size() <= limit;
     close_data_file(s);
     return ok;
 }
@@ -101,12 +118,8 @@ static bool read_samples(const Loader& l, DataStream* hf, uint8_t* bytes) {
 static bool load_heights(const Loader& l) {
     Terrain* t = l.t;
     progress_show(l, "Loading terrain");
-    std::string name = file_name(l, "terrain.hf");
-    DataStream* hf = open_data_file(name.c_str(), "rb");
-    if (!hf) {
-        report_cant_open(name);
-        return false;
-    }
+    DataStream* hf = open_required(l, "terrain.hf");
+    if (!hf) return false;
     int n = 0;
     float spacing = 0, min_height = 0, max_height = 0;
     bool header_ok = data_scanf(hf, "%d %f %f %f ", &n, &spacing, &min_height, &max_height) == 4 &&
@@ -143,21 +156,16 @@ static bool load_shading(const Loader& l) {
     Terrain* t = l.t;
     progress_show(l, "Loading shading");
     bool half_scale = true;
-    std::string name = file_name(l, "shadingx2.ppm");
-    DataStream* s = open_data_file(name.c_str(), "rb");
+    DataStream* s = open_data_file(file_name(l, "shadingx2.ppm").c_str(), "rb");
     if (!s) {
         half_scale = false;
-        name = file_name(l, "shading.ppm");
-        s = open_data_file(name.c_str(), "rb");
-        if (!s) {
-            report_cant_open(name);
-            return false;
-        }
+        s = open_required(l, "shading.ppm");
+        if (!s) return false;
     }
     std::vector<unsigned char> data;
     Image image{};
     const char* error = nullptr;
-    if (!read_all(s, &data) || !decode_ppm(data.data(), data.size(), &image, &error)) {
+    if (!read_all(s, t->dim, &data) || !decode_ppm(data.data(), data.size(), &image, &error)) {
         show_message("Error reading shading");
         return false;
     }
@@ -172,7 +180,7 @@ static bool load_shading(const Loader& l) {
     s = open_data_file(file_name(l, "shadows.pgm").c_str(), "rb");
     if (!s) return true;  // no shadows
     data.clear();
-    if (!read_all(s, &data) || !decode_pgm(data.data(), data.size(), &image, &error)) {
+    if (!read_all(s, t->dim, &data) || !decode_pgm(data.data(), data.size(), &image, &error)) {
         show_message("Error reading shadows");
         return false;
     }
@@ -211,12 +219,8 @@ static bool load_surfaces(const Loader& l) {
 static bool load_tile_map(const Loader& l) {
     Terrain* t = l.t;
     progress_show(l, "Loading tilemap");
-    std::string name = file_name(l, "tilemap");
-    DataStream* s = open_data_file(name.c_str(), "rb");
-    if (!s) {
-        report_cant_open(name);
-        return false;
-    }
+    DataStream* s = open_required(l, "tilemap");
+    if (!s) return false;
     int wanted = t->tiles * t->tiles;
     int got = data_read(s, t->tile_map, wanted);
     close_data_file(s);
@@ -295,13 +299,19 @@ Terrain* terrain_load(const char* folder, const TerrainLoadParams& params) {
         terrain_free(t);
         return nullptr;
     }
-    if (t->normal_mapping) progress_show(l, "Creating terrain normals");
     if (!terrain_alloc_caches(t)) {
         show_message("Out of memory for the terrain");
         terrain_free(t);
         return nullptr;
     }
-    if (t->normal_mapping) progress_done(l, "Creating terrain normals");
+    if (t->normal_mapping) {
+        progress_show(l, "Creating terrain normals");
+        for (int k = 0; k < t->dim; k++) {
+            for (int i = 0; i < t->dim; i++) terrain_fill_normal_map(t, i, k);
+            progress_tick(l);
+        }
+        progress_done(l, "Creating terrain normals");
+    }
     load_decals(l);
     return t;
 }

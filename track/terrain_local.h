@@ -7,16 +7,16 @@
 
 struct DataStream;
 
-// Grids beyond 8193 vertices per side are refused: their arrays would need
-// several gigabytes, and indices must stay within int.
-enum { TERRAIN_MAX_EXPONENT = 12 };
+// Grids beyond 4097 vertices per side are refused: the image decoders stop
+// below the next size, and its arrays would need gigabytes.
+enum { TERRAIN_MAX_EXPONENT = 11 };
 
 // Sets n, dim, tiles, size, spacing and allocates heights, reference
 // heights, shading, shadows and tile map (zeroed). False when the values
 // are refused or memory runs out (the arrays allocated so far stay owned by t).
 [[nodiscard]] bool terrain_alloc_grid(Terrain* t, int n, float spacing, float min_height, float max_height);
 // Allocates reshade marks (clear), triangle normals (all stale) and, with
-// normal mapping, the normal map and its marks, and fills the normal map.
+// normal mapping, the normal map (unfilled) and its marks.
 [[nodiscard]] bool terrain_alloc_caches(Terrain* t);
 void terrain_fill_normal_map(Terrain* t, int i, int k);
 void terrain_shade_vertex(Terrain* t, int i, int k);

@@ -24,7 +24,7 @@ static void report_png_error(png_structp png, png_const_charp message) {
 static void ignore_png_warning(png_structp, png_const_charp) {}
 
 // An image needing more than this many bytes of rows is treated as unreadable.
-static const size_t MAX_IMAGE_BYTES = (size_t)1 << 30;
+static const size_t MAX_IMAGE_BYTES = (size_t)1 << 28;
 
 bool terrain_png_read(DataStream* s, int dim, uint16_t* samples) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, report_png_error, ignore_png_warning);

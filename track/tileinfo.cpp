@@ -259,17 +259,27 @@ static void commit_entry(SurfaceTable* table, PendingEntry* p) {
     pending_reset(p);
 }
 
+// The numbers of a point line ("friction", "roll_resist", "erode_limit") when
+// there is room for another point and all `count` numbers parse.
+static bool read_point(WarningSink* sink, int points, int max_points, const char* value, float* v, int count,
+                       const char* too_many, const char* bad) {
+    if (points >= max_points) {
+        warn(sink, too_many);
+        return false;
+    }
+    if (scan_floats(value, v, count) != count) {
+        warn(sink, bad);
+        return false;
+    }
+    return true;
+}
+
 static void parse_erode_limit(WarningSink* sink, PendingEntry* p, const char* value) {
     ErodeParams& e = p->entry.erode;
-    if (p->limit_count >= ERODE_MAX_LIMITS) {
-        warn(sink, "tileinfo warning: too many erode limits\n");
-        return;
-    }
     float v[3];
-    if (scan_floats(value, v, 3) != 3) {
-        warn(sink, "tileinfo warning: bad erode_limit\n");
+    if (!read_point(sink, p->limit_count, ERODE_MAX_LIMITS, value, v, 3, "tileinfo warning: too many erode limits\n",
+                    "tileinfo warning: bad erode_limit\n"))
         return;
-    }
     int n = p->limit_count;
     if (n > 0 && v[0] <= e.limit_depth[n - 1]) {
         warn(sink, "tileinfo warning: erode_limit depth <= prev depth\n");
@@ -340,13 +350,9 @@ static void parse_tileinfo_line(WarningSink* sink, SurfaceTable* table, PendingE
         set_texture(&t, value_text, images);
     } else if (key == "friction") {
         float v[2];
-        if (p->friction_count >= TILEINFO_MAX_POINTS) {
-            warn(sink, "tileinfo warning: too many friction points\n");
-        } else if (scan_floats(value, v, 2) != 2) {
-            warn(sink, "tileinfo warning: bad friction parameters\n");
-        } else {
+        if (read_point(sink, p->friction_count, TILEINFO_MAX_POINTS, value, v, 2,
+                       "tileinfo warning: too many friction points\n", "tileinfo warning: bad friction parameters\n"))
             t.friction[p->friction_count++] = {std::max(v[0], 0.0f), std::min(v[1], FRICTION_MAX_SLIP)};
-        }
     } else if (key == "slip_function") {
         int f;
         if (sscanf(value, "%d", &f) != 1) {
@@ -357,14 +363,11 @@ static void parse_tileinfo_line(WarningSink* sink, SurfaceTable* table, PendingE
         }
     } else if (key == "roll_resist") {
         float v[3];
-        if (p->roll_count >= TILEINFO_MAX_POINTS) {
-            warn(sink, "tileinfo warning: too many roll_resist points\n");
-        } else if (scan_floats(value, v, 3) != 3) {
-            warn(sink, "tileinfo warning: bad roll_resist parameters\n");
-        } else {
+        if (read_point(sink, p->roll_count, TILEINFO_MAX_POINTS, value, v, 3,
+                       "tileinfo warning: too many roll_resist points\n",
+                       "tileinfo warning: bad roll_resist parameters\n"))
             t.roll_resist[p->roll_count++] = {std::max(v[0], 0.0f), std::max(v[1], 0.0f),
                                               std::max(v[2], ROLL_RESIST_MIN_SPEED)};
-        }
     } else if (key == "roost") {
         if (p->roost_count >= TILEINFO_ROOST_TYPES) {
             warn(sink, "tileinfo warning: too many roost types\n");

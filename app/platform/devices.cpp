@@ -96,13 +96,18 @@ static input_device* add_device(const char* name, device_kind kind, int axes, in
     return d;
 }
 
-// Spaces and dots removed (names are written "Device.axis[0]"), then "#2",
-// "#3" ... when the name is taken.
-static std::string unique_device_name(const char* raw) {
+// Spaces and dots removed: names are written "Device.axis[0]" and "Device
+// axis 0". Short enough for "#nn" to fit the 63 characters names may have.
+static std::string clean_device_name(const char* raw) {
     std::string base;
     for (const char* c = raw; *c && base.size() < 56; c++)
         if (*c != ' ' && *c != '.') base += *c;
-    if (base.empty()) base = "Controller";
+    return base.empty() ? "Controller" : base;
+}
+
+// The clean name, then "#2", "#3" ... when the name is taken.
+static std::string unique_device_name(const char* raw) {
+    std::string base = clean_device_name(raw);
     std::string name = base;
     for (int n = 2; find_device(name.c_str()); n++) name = base + "#" + std::to_string(n);
     return name;
@@ -110,9 +115,7 @@ static std::string unique_device_name(const char* raw) {
 
 // A detached device that an arriving controller of this raw name takes over.
 static input_device* detached_device_for(const char* raw) {
-    std::string base;
-    for (const char* c = raw; *c && base.size() < 56; c++)
-        if (*c != ' ' && *c != '.') base += *c;
+    std::string base = clean_device_name(raw);
     for (auto it = devices.rbegin(); it != devices.rend(); ++it) {
         input_device* d = *it;
         if (d->instance != -1 || (d->kind != DEVICE_JOYSTICK && d->kind != DEVICE_CONTROLLER)) continue;

@@ -130,7 +130,7 @@ static const named_scan BUILTIN_KEYS[] = {
 };
 static_assert(sizeof BUILTIN_KEYS / sizeof BUILTIN_KEYS[0] == 98);
 
-static const named_scan SPECIAL_KEYS[] = {
+static const named_scan FIXED_NAME_KEYS[] = {
     {"Close", KEY_CLOSE},
     {"Mouse Left", KEY_MOUSE_LEFT},
     {"Mouse Middle", KEY_MOUSE_MIDDLE},
@@ -173,7 +173,7 @@ static bool loose_equal(const char* a, const char* b) {
 }
 
 static bool find_in_lists(const char* name, bool (*equal)(const char*, const char*), int* code) {
-    for (const named_scan& k : SPECIAL_KEYS)
+    for (const named_scan& k : FIXED_NAME_KEYS)
         if (equal(name, k.name)) return *code = k.scan, true;
     for (int s = 0; s < SCAN_CODES; s++) {
         const char* n = system_key_name(s);
@@ -202,7 +202,7 @@ bool key_code(const char* name, int* code) {
 }
 
 const char* key_name(int code) {
-    for (const named_scan& k : SPECIAL_KEYS)
+    for (const named_scan& k : FIXED_NAME_KEYS)
         if (code == k.scan) return intern(k.name);
     char text[1100];
     if (code >= KEY_SCAN_BASE && code < KEY_SCAN_BASE + SCAN_CODES) {

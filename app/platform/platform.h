@@ -69,7 +69,8 @@ void* gl_proc_address(const char* name);
 // 0x1000 + scan   a physical key; scan is the PC scan code, +0x100 for
 //                 extended keys (Right Ctrl 0x111D, Up 0x1148)
 // 0x2000..0x2002  mouse left, middle, right button
-// 0xDEAD          the window's close button (pressed only)
+// 0xDEAD          the window's close button (pressed only); also sent when
+//                 the desktop asks the program to end (SIGTERM, SIGINT)
 // id + button     a button of an input device; ids are multiples of 0x10000
 //                 in 0x10000..0x7FFF0000, button 0..255
 enum : int {

@@ -145,13 +145,47 @@ static void apply_pending_mode(PlatformWindow* w) {
 
 // ---- Creating and closing -----------------------------------------------------
 
-static void set_colour_bits(int depth) {
+// The pixel format of the window's GL context: RGBA, double-buffered, with
+// the requested bits. 32 colour bits are asked for as 24.
+static void request_pixel_format(int colour_bits, int alpha_bits, int depth_bits, int stencil_bits,
+                                 int accumulation_bits) {
     int red = 8, green = 8, blue = 8;
-    if (depth == 16) red = 5, green = 6, blue = 5;
-    else if (depth == 15) red = green = blue = 5;
+    if (colour_bits == 16) red = 5, green = 6, blue = 5;
+    else if (colour_bits == 15) red = green = blue = 5;
+    SDL_GL_ResetAttributes();
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, red);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, green);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, blue);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, alpha_bits);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth_bits);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, stencil_bits);
+    for (SDL_GLattr a : {SDL_GL_ACCUM_RED_SIZE, SDL_GL_ACCUM_GREEN_SIZE, SDL_GL_ACCUM_BLUE_SIZE})
+        SDL_GL_SetAttribute(a, accumulation_bits / 3);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    // The renderer draws with the fixed-function pipeline: never a core profile.
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    log("Choosing pixel format\n");
+}
+
+static void log_pixel_format() {
+    int r = 0, g = 0, b = 0, a = 0, depth = 0, stencil = 0;
+    SDL_GL_GetAttribute(SDL_GL_RED_SIZE, &r);
+    SDL_GL_GetAttribute(SDL_GL_GREEN_SIZE, &g);
+    SDL_GL_GetAttribute(SDL_GL_BLUE_SIZE, &b);
+    SDL_GL_GetAttribute(SDL_GL_ALPHA_SIZE, &a);
+    SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depth);
+    SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &stencil);
+    log("Pixel format: %d/%d/%d colour, %d alpha, %d depth, %d stencil bits\n", r, g, b, a, depth,
+        stencil);
+}
+
+static void read_window_options() {
+    option_flag("fullscreen", false);  // read for compatibility; the colour flags decide
+    bool threaded = option_flag("threaded", false);
+    log("Options:\n");
+    log("%10s [%s]\n", "threaded:", threaded ? "on" : "off");
+    if (threaded)
+        log("No message processing thread: window messages are handled on the main thread\n");
 }
 
 PlatformWindow* create_window(const char* title, int width, int height, int colour_flags,
@@ -163,26 +197,11 @@ PlatformWindow* create_window(const char* title, int width, int height, int colo
     }
     if (!video_ready()) return nullptr;
     display_modes();
-    option_flag("fullscreen", false);  // read for compatibility; the colour flags decide
-    bool threaded = option_flag("threaded", false);
-    log("Options:\n");
-    log("%10s [%s]\n", "threaded:", threaded ? "on" : "off");
-    if (threaded)
-        log("No message processing thread: window messages are handled on the main thread\n");
-
+    read_window_options();
     bool fullscreen = (colour_flags & WINDOW_FULLSCREEN) != 0;
     int colour_bits = colour_flags & WINDOW_COLOUR_BITS_MASK;
-    SDL_GL_ResetAttributes();
-    set_colour_bits(colour_bits == 32 ? 24 : colour_bits);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, alpha_bits);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth_bits);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, stencil_bits);
-    for (SDL_GLattr a : {SDL_GL_ACCUM_RED_SIZE, SDL_GL_ACCUM_GREEN_SIZE, SDL_GL_ACCUM_BLUE_SIZE})
-        SDL_GL_SetAttribute(a, accumulation_bits / 3);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    // The renderer draws with the fixed-function pipeline: never a core profile.
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    log("Choosing pixel format\n");
+    request_pixel_format(colour_bits == 32 ? 24 : colour_bits, alpha_bits, depth_bits, stencil_bits,
+                         accumulation_bits);
 
     if (width == 0 && height == 0) desktop_size(&width, &height);
     log("Creating window\n");
@@ -219,15 +238,7 @@ PlatformWindow* create_window(const char* title, int width, int height, int colo
         destroy_window(w);
         return nullptr;
     }
-    int r = 0, g = 0, b = 0, a = 0, depth = 0, stencil = 0;
-    SDL_GL_GetAttribute(SDL_GL_RED_SIZE, &r);
-    SDL_GL_GetAttribute(SDL_GL_GREEN_SIZE, &g);
-    SDL_GL_GetAttribute(SDL_GL_BLUE_SIZE, &b);
-    SDL_GL_GetAttribute(SDL_GL_ALPHA_SIZE, &a);
-    SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depth);
-    SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &stencil);
-    log("Pixel format: %d/%d/%d colour, %d alpha, %d depth, %d stencil bits\n", r, g, b, a, depth,
-        stencil);
+    log_pixel_format();
     SDL_StartTextInput();
     return w;
 }

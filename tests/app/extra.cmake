@@ -1,6 +1,6 @@
 # End-to-end runs of the real program: start-up, close and shutdown; the
-# missing-data message; command-line errors.
-foreach(mode run no-data bad-option)
+# missing-data message; command-line errors; no window; --open-home.
+foreach(mode run no-data bad-option no-window open-home)
     add_test(NAME app.e2e.startup.${mode}
         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/app/startup_e2e.sh ${mode}
                 $<TARGET_FILE:rutwise> $<TARGET_FILE:rw_saf>)

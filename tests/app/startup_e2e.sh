@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Runs the real program on a small data folder made here.
-#   startup_e2e.sh run|no-data|bad-option <rutwise> <rw_saf>
+#   startup_e2e.sh run|no-data|bad-option|no-window|open-home <rutwise> <rw_saf>
 # run:        opens the window, logs the GL strings, is asked to close (SIGTERM,
 #             which the window system layer turns into the close button's
 #             event), shuts down through every status text and exits 0.
 # no-data:    shows "Can't find game data" (on standard error: no display)
 #             and exits 0.
 # bad-option: every command-line error exits 1 before a window opens.
+# no-window:  a window that cannot be created exits 1.
+# open-home:  "--open-home" alone opens the home folder in the file browser
+#             (a stand-in for xdg-open here) without writing a log; exits 0.
 set -u
 mode=$1 rutwise=$(realpath "$2") rw_saf=$(realpath "$3")
 work=$(mktemp -d)
@@ -93,6 +96,22 @@ bad-option)
 one.rwdemo two.rwdemo|Too many files!
 --chase-center 1,2|Bad arg for --chase-center
 CASES
+    ;;
+no-window)
+    SDL_VIDEODRIVER=no-such-driver "$rutwise" >"$work/out" 2>"$work/err"
+    status=$?
+    [ $status -eq 1 ] || fail "exit status $status"
+    grep -q "Can't start the video system" "$log" || fail "the cause is not logged"
+    ;;
+open-home)
+    mkdir -p "$work/bin"
+    printf '#!/bin/sh\necho "$@" > "%s"\n' "$work/opened" > "$work/bin/xdg-open"
+    chmod +x "$work/bin/xdg-open"
+    PATH=$work/bin:$PATH "$rutwise" --open-home >"$work/out" 2>"$work/err"
+    status=$?
+    [ $status -eq 0 ] || fail "exit status $status"
+    [ "$(cat "$work/opened" 2>/dev/null)" = "$work/xdg/Rutwise" ] || fail "opened '$(cat "$work/opened" 2>/dev/null)'"
+    [ -e "$log" ] && fail "a log was written"
     ;;
 *)
     fail "unknown mode $mode"

@@ -15,6 +15,11 @@
 
 namespace {
 
+int code_name_round_trip(int code) {
+    int back = -1;
+    return key_code(key_name(code), &back) ? back : -1;
+}
+
 struct WindowTest : ::testing::Test {
     TempDir dir;
     PlatformWindow* window = nullptr;
@@ -238,4 +243,109 @@ TEST_F(WindowTest, ControllersAreNamedUniquelyAndComeBackAfterUnplugging) {
     SDL_JoystickClose(stick3);
     SDL_JoystickDetachVirtual(0);
     SDL_JoystickDetachVirtual(0);
+}
+
+TEST_F(WindowTest, VideoModeRequestWaitsForTheFrameToEnd) {
+    open();
+    platform_rect r;
+    ASSERT_TRUE(begin_frame(window, &r));
+    request_video_mode(window, 200, 150, false);
+    drain();  // inside the frame: not yet
+    EXPECT_TRUE(end_frame(window));
+    for (int i = 0; i < 100; i++) {
+        drain();
+        ASSERT_TRUE(begin_frame(window, &r));
+        EXPECT_TRUE(end_frame(window));
+        if (r.width == 200) break;
+        SDL_Delay(5);
+    }
+    EXPECT_EQ(r.width, 200);
+    EXPECT_EQ(r.height, 150);
+}
+
+TEST_F(WindowTest, GameControllersOfferTheirStandardAxesAndButtons) {
+    open();
+    int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                          SDL_CONTROLLER_BUTTON_MAX, 0);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    ASSERT_TRUE(SDL_IsGameController(index));
+    drain();
+    int count = 0;
+    std::string first;
+    for (const char* const* n = axis_names(); *n; n++, count++)
+        if (count == 0) first = *n;
+    EXPECT_EQ(count, SDL_CONTROLLER_AXIS_MAX);
+    std::string device = first.substr(0, first.rfind(" axis "));
+    Axis* trigger = open_axis((device + ".axis[" + std::to_string(SDL_CONTROLLER_AXIS_TRIGGERRIGHT) +
+                               "]").c_str());
+    ASSERT_NE(trigger, nullptr);
+    int a_button;
+    ASSERT_TRUE(key_code((device + ".key[" + std::to_string(SDL_CONTROLLER_BUTTON_A) + "]").c_str(),
+                         &a_button));
+    SDL_Joystick* stick = SDL_JoystickOpen(index);
+    SDL_JoystickSetVirtualAxis(stick, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 20000);
+    SDL_JoystickSetVirtualButton(stick, SDL_CONTROLLER_BUTTON_A, 1);
+    SDL_JoystickUpdate();
+    std::vector<std::string> events = drain();
+    char pressed[32];
+    snprintf(pressed, sizeof pressed, "%#x+", a_button);
+    EXPECT_EQ(events, std::vector<std::string>{pressed});  // once, not again as a joystick button
+    EXPECT_GT(read_axis(trigger), 0);
+    close_axis(trigger);
+    SDL_JoystickClose(stick);
+    SDL_JoystickDetachVirtual(index);
+}
+
+TEST_F(WindowTest, FullScreenCoversTheNearestMode) {
+    open(24 | WINDOW_FULLSCREEN);
+    const display_mode desktop = display_modes()[0];
+    platform_rect r{};
+    for (int i = 0; i < 100; i++) {
+        drain();
+        if (begin_frame(window, &r)) {
+            EXPECT_TRUE(end_frame(window));
+            if (r.width == desktop.width) break;
+        }
+        SDL_Delay(5);
+    }
+    // 160 x 120 is smaller than every mode; the smallest listed mode is chosen.
+    int smallest = desktop.width + desktop.height;
+    for (const display_mode* m = display_modes(); m->width; m++)
+        if (m->width + m->height < smallest) smallest = m->width + m->height;
+    EXPECT_EQ(r.width + r.height, smallest);
+}
+
+TEST_F(WindowTest, DeviceButtonCodesFollowTheNameHash) {
+    // Settings files store these codes, so they must not change: over the
+    // cleaned name, even-position characters summed as 16 bits, odd ones as
+    // 8 bits, folded into the bits 16..30.
+    open();
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;
+    desc.naxes = 1;
+    desc.nbuttons = 2;
+    desc.name = "Pad. One";
+    int first = SDL_JoystickAttachVirtualEx(&desc);
+    int second = SDL_JoystickAttachVirtualEx(&desc);
+    ASSERT_GE(first, 0) << SDL_GetError();
+    ASSERT_GE(second, 0) << SDL_GetError();
+    drain();
+    struct Case {
+        const char* name;
+        int code;
+    };
+    const Case cases[] = {
+        {"PadOne button 1", 0x16220001},    // even 80+100+110, odd (97+79+101) & 0xFF
+        {"PadOne#2.key[0]", 0x48450000},    // even 325, odd 327 & 0xFF
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int code = 0;
+        EXPECT_TRUE(key_code(c.name, &code));
+        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(code_name_round_trip(code), code);
+    }
+    SDL_JoystickDetachVirtual(second);
+    SDL_JoystickDetachVirtual(first);
 }

@@ -8,22 +8,9 @@
 #include "app/data_file.h"
 #include "sim/setup.h"
 #include "sim/setup_params.h"
-#include "support/temp_dir.h"
+#include "sim/test_home.h"
 
 namespace {
-
-// A data-file home inside a temporary folder for the setup-file tests.
-struct SetupHome {
-    TempDir dir;
-    SetupHome() {
-        setenv("XDG_DATA_HOME", (dir.path + "/xdg").c_str(), 1);
-        setenv("HOME", dir.path.c_str(), 1);
-        setenv("RW_HOME", (dir.path + "/game").c_str(), 1);
-        data_files_shutdown();
-    }
-    ~SetupHome() { data_files_shutdown(); }
-    std::string setups(const std::string& name) const { return "xdg/Rutwise/setups/" + name; }
-};
 
 RiderSetup fresh() {
     RiderSetup s;
@@ -135,11 +122,11 @@ TEST(RiderSetup, ReadLine) {
 }
 
 TEST(RiderSetup, WriteOrderAndFormats) {
-    SetupHome home;
+    TestDataHome home;
     RiderSetup s = fresh();
     ASSERT_TRUE(setup_read_line(&s, "arcade", "No"));
     ASSERT_TRUE(setup_write_file(&s, "mine"));
-    const std::string text = home.dir.read(home.setups("mine"));
+    const std::string text = home.dir.read(home.home_file("setups/mine"));
     EXPECT_EQ(text.rfind("bike=yz250f(2017)\nname=Rider\nnumber=999\nrider_texture=@rider_body.png\n", 0), 0u);
     EXPECT_NE(text.find("\nstability=100.000000\nleveling=20.000000\n"), std::string::npos);
     EXPECT_NE(text.find("\nrestricted_lock=1.000000\narcade=No\nfront_brake=Antilock\n"), std::string::npos);
@@ -155,7 +142,7 @@ TEST(RiderSetup, WriteOrderAndFormats) {
 }
 
 TEST(RiderSetup, FileRoundTrip) {
-    SetupHome home;
+    TestDataHome home;
     RiderSetup s = fresh();
     const char* lines[][2] = {
         {"bike", "450sxf(2016)"}, {"name", "Rider With Spaces = and equals"}, {"number", "42"},
@@ -182,11 +169,11 @@ TEST(RiderSetup, FileRoundTrip) {
 }
 
 TEST(RiderSetup, FileReadingRules) {
-    SetupHome home;
+    TestDataHome home;
     // CR LF endings, lines without "=", a key with an "=" in the value, an
     // over-long line whose tail must not be read as a line of its own.
     const std::string junk(3000, 'j');
-    home.dir.write(home.setups("odd"), "no equals here\r\nleveling=7\r\n\nname=a=b\n" "bike_texture=" +
+    home.dir.write(home.home_file("setups/odd"), "no equals here\r\nleveling=7\r\n\nname=a=b\n" "bike_texture=" +
                                            junk + "number=55\n" + "roll_damping=9");
     RiderSetup s = fresh();
     ASSERT_TRUE(setup_read_file(&s, "odd"));
@@ -318,7 +305,7 @@ TEST(RiderSetup, WatchReport) {
 }
 
 TEST(RiderSetup, PlayerSetupHooks) {
-    SetupHome home;
+    TestDataHome home;
     EXPECT_TRUE(setup_offer_line("number", "7"));
     EXPECT_FALSE(setup_offer_line("fullscreen", "1"));
     EXPECT_STREQ(player_setup()->number, "7");
@@ -326,8 +313,28 @@ TEST(RiderSetup, PlayerSetupHooks) {
     ASSERT_NE(out, nullptr);
     setup_write_lines(out);
     close_data_file(out);
-    const std::string text = home.dir.read("xdg/Rutwise/written");
+    const std::string text = home.dir.read(home.home_file("written"));
     EXPECT_NE(text.find("\nnumber=7\n"), std::string::npos);
     player_setup_startup();
     EXPECT_STREQ(player_setup()->number, "999");
+}
+
+TEST(RiderParams, SettersClampToFixedRanges) {
+    RiderParams p;
+    RiderSetup s = fresh();
+    rider_params_from_setup(&p, &s, find_bike_info("cr125"));
+    struct { const char* name; RiderParamId id; float value; float RiderParams::*field; float want; } cases[] = {
+        {"lock angle above pi/4", RIDER_PARAM_RESTRICTED_LOCK_ANGLE, 1.0f, &RiderParams::restricted_lock_angle, 0.785398f},
+        {"robot full lock speed", RIDER_PARAM_FULL_LOCK_SPEED, 1, &RiderParams::full_lock_speed, 1},
+        {"full lock speed below 1", RIDER_PARAM_FULL_LOCK_SPEED, 0, &RiderParams::full_lock_speed, 1},
+        {"dab speed floor", RIDER_PARAM_MAX_DAB_SPEED, 2, &RiderParams::max_dab_speed, 7},
+        {"mass split ceiling", RIDER_PARAM_RIDER_MASS_SPLIT, 0.9f, &RiderParams::rider_mass_split, 0.5f},
+        {"not a number ignored", RIDER_PARAM_LEVELING, NAN, &RiderParams::leveling, 20},
+        {"negative torque", RIDER_PARAM_REAR_BRAKE_TORQUE, -10, &RiderParams::rear_brake_torque, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        rider_params_set(&p, c.id, c.value);
+        EXPECT_NEAR(p.*c.field, c.want, 1e-5f);
+    }
 }

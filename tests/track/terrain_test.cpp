@@ -142,6 +142,29 @@ TEST(TerrainLoad, CompleteFolder) {
     terrain_free(t);
 }
 
+TEST(TerrainLoad, LoadingScreenMessagesInOrder) {
+    TrackFolder f;
+    struct Seen {
+        std::vector<std::string> lines;
+        int ticks;
+    } seen{{}, 0};
+    TerrainProgressOps ops{[](void* self, const char* m) { ((Seen*)self)->lines.push_back(m); },
+                           [](void* self) { ((Seen*)self)->ticks++; },
+                           [](void* self, const char* m) { ((Seen*)self)->lines.push_back(std::string(m) + "...done"); },
+                           &seen};
+    TerrainLoadParams params{};
+    params.normal_mapping = true;
+    params.progress = &ops;
+    Terrain* t = terrain_load(f.folder.c_str(), params);
+    ASSERT_NE(t, nullptr);
+    terrain_free(t);
+    EXPECT_EQ(seen.lines, (std::vector<std::string>{
+                              "Loading terrain", "Loading heights", "Loading terrain...done",
+                              "Loading heights...done", "Loading shading", "Loading shadows", "Loading tilemap",
+                              "Creating terrain normals", "Creating terrain normals...done", "Loading decals"}));
+    EXPECT_EQ(seen.ticks, DIM);
+}
+
 TEST(TerrainLoad, HeightSources) {
     std::vector<uint16_t> grid16(DIM * DIM);
     for (int k = 0; k < DIM; k++)
@@ -260,6 +283,7 @@ TEST(TerrainLoad, RefusesWhatCannotBeLoaded) {
         {"three header fields", "terrain.hf", false, "1 2 3"},
         {"empty height field", "terrain.hf", false, ""},
         {"grid exponent too large", "terrain.hf", false, "40 2 0 1 :"},
+        {"grid exponent beyond the largest grid", "terrain.hf", false, "12 2 0 1 :"},
         {"negative grid exponent", "terrain.hf", false, "-1 2 0 1 :"},
         {"zero spacing", "terrain.hf", false, "1 0 0 1 :"},
         {"negative spacing", "terrain.hf", false, "1 -2 0 1 :"},
@@ -280,6 +304,19 @@ TEST(TerrainLoad, RefusesWhatCannotBeLoaded) {
         TrackFolder f;
         if (c.remove) f.remove(c.file);
         else f.put(c.file, c.content);
+        Terrain* t = f.load();
+        EXPECT_EQ(t, nullptr);
+        terrain_free(t);
+    }
+}
+
+TEST(TerrainLoad, EveryTruncationOfTheSamplesFails) {
+    std::string full = header() + binary_samples();
+    size_t colon = full.find(':');
+    for (size_t length = colon + 1; length < full.size(); length += 3) {
+        SCOPED_TRACE(length);
+        TrackFolder f;
+        f.put("terrain.hf", full.substr(0, length));
         Terrain* t = f.load();
         EXPECT_EQ(t, nullptr);
         terrain_free(t);
@@ -511,7 +548,7 @@ TEST(TerrainSave, FlatFieldAndFailure) {
 }
 
 TEST(TerrainCreate, RefusedGrids) {
-    EXPECT_EQ(terrain_create(13, 1, 0), nullptr);
+    EXPECT_EQ(terrain_create(12, 1, 0), nullptr);
     EXPECT_EQ(terrain_create(-1, 1, 0), nullptr);
     EXPECT_EQ(terrain_create(2, 0, 0), nullptr);
     EXPECT_EQ(terrain_create(2, NAN, 0), nullptr);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+
 #include <string>
 #include <vector>
 
@@ -299,4 +302,28 @@ TEST(Tileinfo, TexturesLoadThroughTheImageLoader) {
     EXPECT_EQ(table.entries[0].texture, 1u);
     EXPECT_EQ(table.entries[1].texture, 0u);  // left without a texture
     EXPECT_EQ(loads.names, (std::vector<std::string>{"a.png", "missing.png"}));
+}
+
+TEST(Tileinfo, GarbageNeverBreaksTheParser) {
+    // Random mixes of keys, numbers, quotes and control bytes, fixed seed.
+    const char* pieces[] = {"addtile", "roost", "friction", "roll_resist", "erode_limit", "texture", "name",
+                            "slip_function", "count=", "texture=\"", "\"", "-", "1e39", "nan", "-7", "0.5",
+                            " ", "\t", "\n", "\r", "\b", "\x01", "\xff", "erode_depth", "fade_a=", "a-b-1010.png"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; round++) {
+        std::string text;
+        for (int p = 0; p < 300; p++) text += pieces[random() % (sizeof pieces / sizeof pieces[0])];
+        SurfaceTable table;
+        tileinfo_parse(&table, text.c_str(), nullptr);
+        ASSERT_LE(table.entries.size(), 256u);
+        for (const TileInfo& t : table.entries) {
+            ASSERT_LE(t.name.size(), 47u);
+            for (int k = 1; k < TILEINFO_MAX_POINTS; k++)
+                ASSERT_LE(t.friction[k - 1].slip_speed, t.friction[k].slip_speed);
+            ASSERT_TRUE(std::isfinite(tileinfo_friction(&t, 3, 3)));
+            ASSERT_TRUE(std::isfinite(tileinfo_roll_resist(&t, 3, 0.5f)));
+        }
+        texturelist_parse(&table, text.c_str(), nullptr);
+        ASSERT_LE(table.entries.size(), 256u);
+    }
 }
