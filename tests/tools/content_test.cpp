@@ -268,6 +268,7 @@ const float MAX_GRADE = 0.8f;        // rise over run between centre samples 2 f
 const float MAX_GRADE_CHANGE = 0.3f; // change of grade from one 2 ft step to the next
 const float MAX_CROSS_SLOPE = 0.65f; // across the riding width, 1 ft inside each edge
 const float MIN_CLEARANCE = 100;     // ft between parts of the course > 300 ft apart along it
+const float MIN_JUMP_RADIUS = 150;   // ft, the tightest curve within a jump or bumps
 
 TEST(ContentCourse, RideableByConstruction) {
     for (const TrackDesign* design : {&compact_design(), &rabbithill_design()}) {
@@ -297,6 +298,15 @@ TEST(ContentCourse, RideableByConstruction) {
         EXPECT_LE(worst_grade, MAX_GRADE);
         EXPECT_LE(worst_change, MAX_GRADE_CHANGE);
         EXPECT_LE(worst_cross, MAX_CROSS_SLOPE);
+        // Jumps and bumps are ridden straight: no tight turn within them.
+        for (const CourseFeature& f : design->course.features) {
+            if (!course_feature_is_jump(f)) continue;
+            SCOPED_TRACE(f.name);
+            float tightest = 0;
+            for (float s = f.start_s; s <= f.start_s + course_feature_length(f); s += 1)
+                tightest = std::max(tightest, std::fabs(c.samples[course_index(c, s)].curvature));
+            EXPECT_LE(tightest, 1.0f / MIN_JUMP_RADIUS);
+        }
         float clearance = course_self_clearance(c, 300);
         EXPECT_GE(clearance, MIN_CLEARANCE);
         // About a mile for the main track, a short lap for the compact one.

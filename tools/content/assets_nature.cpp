@@ -18,7 +18,7 @@ static float mix(float a, float b, float t) { return a + (b - a) * t; }
 
 // Colour of the sky in world direction (x, y, z), y up, |d| = 1.
 static void sky_colour(float x, float y, float z, float out[3]) {
-    TrackLight light = track_light();
+    TerrainLighting light = track_light();
     const float horizon[3] = {0.80f, 0.85f, 0.90f}, zenith[3] = {0.30f, 0.50f, 0.84f};
     float t = std::pow(std::max(y, 0.0f), 0.5f);
     for (int c = 0; c < 3; c++) out[c] = mix(horizon[c], zenith[c], t);

@@ -19,10 +19,7 @@ namespace fs = std::filesystem;
 static bool save_ground(const Track& track, const std::string& folder) {
     Terrain* t = terrain_create(track.n, track.spacing, 0);
     if (!t) return false;
-    TrackLight light = track_light();
-    std::copy(light.sun, light.sun + 3, t->lighting.sun);
-    std::copy(light.diffuse, light.diffuse + 3, t->lighting.diffuse);
-    std::copy(light.ambient, light.ambient + 3, t->lighting.ambient);
+    t->lighting = track_light();
     for (int k = 0; k < track.dim; k++)
         for (int i = 0; i < track.dim; i++) terrain_set_height(t, i, k, track.heights[size_t(k) * track.dim + i]);
     for (size_t v = 0; v < track.light.size(); v++) t->shadows[v] = uint8_t(255 - track.light[v]);

@@ -13,7 +13,7 @@ static float smoother(float t) {
 // Rises from 0 to 1 over [0, len]; its steepest slope is 1.875 / len.
 static float ramp(float u, float len) { return smoother(u / len); }
 
-static float feature_length(const CourseFeature& f) {
+float course_feature_length(const CourseFeature& f) {
     switch (f.kind) {
     case FEATURE_TABLETOP: return f.a + f.b + f.c;
     case FEATURE_DOUBLE: return 3 * f.a + f.b + f.c;
@@ -27,7 +27,7 @@ static float feature_length(const CourseFeature& f) {
     return 0;
 }
 
-static bool is_jump(const CourseFeature& f) {
+bool course_feature_is_jump(const CourseFeature& f) {
     return f.kind != FEATURE_BERM && f.kind != FEATURE_OFF_CAMBER && f.kind != FEATURE_SAND;
 }
 
@@ -35,7 +35,7 @@ float course_feature_height(const CourseParams& params, float s) {
     float h = 0;
     for (const CourseFeature& f : params.features) {
         float u = s - f.start_s;
-        if (u <= 0 || u >= feature_length(f) + 1) continue;
+        if (u <= 0 || u >= course_feature_length(f) + 1) continue;
         switch (f.kind) {
         case FEATURE_TABLETOP:
             h += f.height * (ramp(u, f.a) - ramp(u - f.a - f.b, f.c));
@@ -196,7 +196,7 @@ Course course_build(const CourseParams& params) {
         float b = std::clamp(params.bank_per_curvature * kappa[i], -params.max_bank, params.max_bank);
         for (const CourseFeature& f : params.features) {
             float u = s - f.start_s;
-            float len = feature_length(f);
+            float len = course_feature_length(f);
             if (u < 0 || u > len) continue;
             if (f.kind == FEATURE_SAND) c.surface = SURFACE_SAND;
             float edge = std::min(u, len - u);
@@ -212,8 +212,8 @@ Course course_build(const CourseParams& params) {
         float s = float(i) * course.step;
         float flat = 0;
         for (const CourseFeature& f : params.features) {
-            if (!is_jump(f)) continue;
-            float u = s - f.start_s, len = feature_length(f);
+            if (!course_feature_is_jump(f)) continue;
+            float u = s - f.start_s, len = course_feature_length(f);
             float outside = std::max(-u, u - len);
             flat = std::max(flat, 1 - smoother(outside / 40));
         }

@@ -73,6 +73,10 @@ Course course_build(const CourseParams& params);
 void course_set_heights(Course* course, const CourseParams& params,
                         float (*ground)(const void* self, float x, float z), const void* self,
                         float smooth_ft);
+// Length of a feature along the course (ft) and whether it is ridden over
+// (a jump or bumps) rather than turned through.
+float course_feature_length(const CourseFeature& feature);
+bool course_feature_is_jump(const CourseFeature& feature);
 // Profile height of the features alone at arc length s.
 float course_feature_height(const CourseParams& params, float s);
 // Index of the sample at arc length s (wrapped into the lap).

@@ -2,7 +2,9 @@
 // collision shapes (".shp": spheres with friction, stiffness and damping)
 // for the start gate, hay bales and tuff blocks. Model units are feet; the
 // model's forward (direction of travel) is -z, up is +y.
+#include <array>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "tools/content/assets.h"
@@ -94,6 +96,27 @@ static std::string texture_ppm(float r, float g, float b, uint32_t seed, float s
     return ppm_encode(im);
 }
 
+struct BlockLook {
+    float r, g, b, streaks;
+};
+struct BlockContact {
+    float friction, stiffness, damping;
+};
+
+// A box model from lo to hi with its texture and three spheres along z.
+static void add_block(ContentFiles* files, const std::string& name, std::array<float, 3> lo, std::array<float, 3> hi,
+                      BlockLook look, uint32_t seed, float radius, float spacing, BlockContact contact) {
+    Mesh m;
+    add_box(&m, lo.data(), hi.data());
+    content_add(files, name + ".jm", jm_text(m));
+    content_add(files, name + ".ppm", texture_ppm(look.r, look.g, look.b, seed, look.streaks));
+    std::vector<Sphere> spheres;
+    for (int k = -1; k <= 1; k++)
+        spheres.push_back({0, (lo[1] + hi[1]) / 2, float(k) * spacing, radius, contact.friction, contact.stiffness,
+                           contact.damping});
+    content_add(files, name + ".shp", shp_text(spheres));
+}
+
 void add_models(ContentFiles* files) {
     // Start gate: hinged at the origin, the plate reaching forward and lying
     // low (the dropped position); raised, it turns 3/16 of a half turn about x.
@@ -114,26 +137,9 @@ void add_models(ContentFiles* files) {
             }
         content_add(files, "startgate.shp", shp_text(spheres));
     }
-    // Straw bale, long side along the course.
-    {
-        Mesh m;
-        float lo[3] = {-0.75f, 0, -1.5f}, hi[3] = {0.75f, 1.4f, 1.5f};
-        add_box(&m, lo, hi);
-        content_add(files, "objects/haybale.jm", jm_text(m));
-        content_add(files, "objects/haybale.ppm", texture_ppm(0.86f, 0.76f, 0.45f, 42, 0.5f));
-        content_add(files, "objects/haybale.shp",
-                    shp_text({{0, 0.7f, -0.85f, 0.72f, 0.8f, 3000, 150}, {0, 0.7f, 0, 0.72f, 0.8f, 3000, 150},
-                              {0, 0.7f, 0.85f, 0.72f, 0.8f, 3000, 150}}));
-    }
-    // Plastic tuff block.
-    {
-        Mesh m;
-        float lo[3] = {-0.8f, 0, -2}, hi[3] = {0.8f, 1.6f, 2};
-        add_box(&m, lo, hi);
-        content_add(files, "objects/tuffblock.jm", jm_text(m));
-        content_add(files, "objects/tuffblock.ppm", texture_ppm(0.95f, 0.72f, 0.08f, 43, 0.05f));
-        content_add(files, "objects/tuffblock.shp",
-                    shp_text({{0, 0.8f, -1.2f, 0.8f, 0.4f, 6000, 200}, {0, 0.8f, 0, 0.8f, 0.4f, 6000, 200},
-                              {0, 0.8f, 1.2f, 0.8f, 0.4f, 6000, 200}}));
-    }
+    // Straw bale, long side along the course; plastic tuff block.
+    add_block(files, "objects/haybale", {-0.75f, 0, -1.5f}, {0.75f, 1.4f, 1.5f}, {0.86f, 0.76f, 0.45f, 0.5f}, 42,
+              0.72f, 0.85f, {0.8f, 3000, 150});
+    add_block(files, "objects/tuffblock", {-0.8f, 0, -2}, {0.8f, 1.6f, 2}, {0.95f, 0.72f, 0.08f, 0.05f}, 43, 0.8f,
+              1.2f, {0.4f, 6000, 200});
 }

@@ -6,9 +6,9 @@
 
 #include "tools/content/noise.h"
 
-TrackLight track_light() {
+TerrainLighting track_light() {
     // Afternoon sun from the south-west, a little hazy.
-    TrackLight l;
+    TerrainLighting l{};
     float sun[3] = {-0.55f, 0.62f, 0.56f};
     float len = std::sqrt(sun[0] * sun[0] + sun[1] * sun[1] + sun[2] * sun[2]);
     for (int c = 0; c < 3; c++) l.sun[c] = sun[c] / len;
@@ -142,7 +142,7 @@ static void build_tilemap(Track* t) {
 
 // Sun shadows by horizon propagation: each vertex inherits the highest shadow
 // line of its sunward neighbour, lowered by the sun's elevation per step.
-static void build_shadows(Track* t, const TrackLight& light) {
+static void build_shadows(Track* t, const TerrainLighting& light) {
     int dim = t->dim;
     t->light.assign(size_t(dim) * dim, 255);
     float hx = light.sun[0], hz = light.sun[2];
@@ -227,7 +227,7 @@ ContentImage track_map(const Track& t, int size) {
 
 ContentImage track_map_region(const Track& t, float x0, float z0, float x1, float z1, int width, int height) {
     ContentImage im = image_make(width, height, 3);
-    TrackLight l = track_light();
+    TerrainLighting l = track_light();
     int tiles = 1 << t.n;
     for (int y = 0; y < height; y++)
         for (int x = 0; x < width; x++) {

@@ -9,6 +9,7 @@
 
 #include "tools/content/course.h"
 #include "tools/content/image.h"
+#include "track/terrain.h"
 
 struct TrackHill {
     float x, z, radius, height;  // a Gaussian hill, ft
@@ -29,13 +30,8 @@ struct TrackDesign {
     float checkpoint_spacing;    // ft between checkpoints along the course
 };
 
-// Lighting shared by the shading, the shadows and the "lighting" file.
-struct TrackLight {
-    float sun[3];       // unit vector towards the sun
-    float diffuse[3];   // sun colour
-    float ambient[3];
-};
-TrackLight track_light();
+// Lighting shared by the shading, the shadows, the sky and the "lighting" file.
+TerrainLighting track_light();
 
 struct Track {
     const TrackDesign* design;

@@ -80,10 +80,10 @@ const TrackDesign& compact_design() {
         c.max_bank = 0.3f;
         c.features = {
             {FEATURE_WHOOPS, "whoops", 180, 1.4f, 13, 0, 0, 9},
-            {FEATURE_BERM, "first-turn berm", 300, 0.5f, 140, 30, 0, 0},
-            {FEATURE_ROLLERS, "rhythm section", 460, 2.5f, 30, 0, 0, 4},
-            {FEATURE_TABLETOP, "tabletop", 745, 5, 14, 30, 22, 0},
-            {FEATURE_SAND, "sand section", 960, 0, 150, 0, 0, 0},
+            {FEATURE_ROLLERS, "rhythm section", 400, 2.5f, 30, 0, 0, 4},
+            {FEATURE_BERM, "berm", 600, 0.5f, 140, 30, 0, 0},
+            {FEATURE_TABLETOP, "tabletop", 760, 5, 14, 30, 22, 0},
+            {FEATURE_SAND, "sand turn", 980, 0, 150, 0, 0, 0},
             {FEATURE_TABLETOP, "finish-line jump", 1130, 3, 10, 30, 18, 0},
         };
         c.finish_before_gate = 282;

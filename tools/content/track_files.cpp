@@ -127,7 +127,7 @@ static std::string tileinfo_text() {
     return out;
 }
 
-static std::string lighting_text(const TrackLight& l) {
+static std::string lighting_text(const TerrainLighting& l) {
     std::string out;
     out += text_printf("sun_vector [ %f %f %f ]\n", l.sun[0], l.sun[1], l.sun[2]);
     out += text_printf("sun_color [ %f %f %f ]\n", l.diffuse[0], l.diffuse[1], l.diffuse[2]);
@@ -318,7 +318,7 @@ std::vector<TrackDecal> track_decals(const Track& t) {
 
 ContentFiles track_files(const Track& t) {
     ContentFiles files;
-    TrackLight light = track_light();
+    TerrainLighting light = track_light();
     content_add(&files, "desc", std::string(t.design->description) + "\n");
     content_add(&files, "shadows.pgm", pgm_encode(track_shadows_image(t)));
     content_add(&files, "tileinfo", tileinfo_text());
