@@ -26,7 +26,10 @@ static void grain(ContentImage* im, UvRect r, uint32_t seed, float amount) {
     Rect p = pixels(r);
     for (int y = int(p.y0); y < int(p.y1); y++)
         for (int x = int(p.x0); x < int(p.x1); x++) {
-            float k = 1 + amount * (fbm_noise(float(x) / 6, float(y) / 6, seed, 3) - 0.5f);
+            // Four levels of grain: texture enough to read as a surface, few
+            // enough distinct values for the pictures to stay small.
+            float n = std::floor(fbm_noise(float(x) / 6, float(y) / 6, seed, 3) * 4) / 3;
+            float k = 1 + amount * (n - 0.5f);
             uint8_t* px = image_at(*im, x, y);
             for (int c = 0; c < 3; c++) px[c] = uint8_t(std::fmin(255.0f, std::fmax(0.0f, px[c] * k)));
         }
