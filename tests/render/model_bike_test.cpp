@@ -94,6 +94,10 @@ TEST_F(BikeContentTest, EveryCatalogueFileLoadsWithoutWarnings) {
                 EXPECT_NE(load_texture(name), 0);
                 for (int a = 1; a <= alternatives; a++)
                     EXPECT_NE(load_texture((base + "-alt" + std::to_string(a) + ".png").c_str()), 0) << a;
+                if (base == "@wheels") {
+                    for (const char* look : {"", "-alt1", "-alt2"})
+                        EXPECT_NE(load_texture((base + look + "_norm.png").c_str()), 0) << look;
+                }
             }
         }
     }
@@ -321,12 +325,28 @@ std::vector<unsigned char> draw_bike(const BikeInfo& bike, const Skeleton& sk, i
         {BIKE_FILE_SIDE_PLATES_MODEL, -1, bike.frame_position},
         {BIKE_FILE_FRONT_PLATE_MODEL, -1, bike.fork_upper_position},
     };
+    const GlCaps& gl = gl_caps();
     for (const auto& r : rigid) {
         bind(r.texture < 0 ? plate_tid : load_texture(bike.files[r.texture]));
+        // With shaders the wheels take their normal map (the tread knobs) on unit 1.
+        bool mapped = shaders && r.texture == BIKE_FILE_WHEEL_TEXTURE;
+        if (mapped) {
+            gl.active_texture(GL_TEXTURE1);
+            glEnable(GL_TEXTURE_2D);
+            bind(load_texture("@wheels_norm.png"));
+            gl.active_texture(GL_TEXTURE0);
+            use_program(PROGRAM_NORM_LIT);
+        }
         glPushMatrix();
         glTranslatef(r.at[0], r.at[1], r.at[2]);
         draw_model_static(load_model(bike.files[r.model]), r.at);
         glPopMatrix();
+        if (mapped) {
+            gl.active_texture(GL_TEXTURE1);
+            glDisable(GL_TEXTURE_2D);
+            gl.active_texture(GL_TEXTURE0);
+            use_program(PROGRAM_LIT);
+        }
     }
     ModelBones bones = {9, sk.rest, sk.posed, sk.rotation};
     bind(load_texture(bike.files[BIKE_FILE_RIDER_BODY_TEXTURE]));

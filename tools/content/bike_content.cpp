@@ -111,6 +111,11 @@ static void add_picture_set(ContentFiles* files, std::set<std::string>* done, st
         auto picture = painted->find(scheme + tail);
         if (picture == painted->end()) picture = painted->emplace(scheme + tail, paint_texture(base, v)).first;
         content_add(files, base + tail, picture->second);
+        if (scheme == "wheels") {
+            auto normals = painted->find("wheels_norm");
+            if (normals == painted->end()) normals = painted->emplace("wheels_norm", wheel_normal_png()).first;
+            content_add(files, base + tail.substr(0, tail.size() - 4) + "_norm.png", normals->second);
+        }
     }
 }
 
