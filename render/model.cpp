@@ -340,7 +340,7 @@ static void collect_lods(Model* model) {
         if (strncasecmp(file, stem.c_str(), stem.size()) != 0) continue;
         const char* digits = file + stem.size();
         size_t count = strspn(digits, "0123456789");
-        if (count == 0 || count > 3 || (digits[count] != '\0' && digits[count] != '.')) continue;
+        if (count == 0 || count > 2 || (digits[count] != '\0' && digits[count] != '.')) continue;
         std::string lod_name = std::string("@") + file;
         if (lod_name.size() > 3 && strcasecmp(lod_name.c_str() + lod_name.size() - 3, ".gz") == 0)
             lod_name.resize(lod_name.size() - 3);
