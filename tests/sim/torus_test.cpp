@@ -264,7 +264,7 @@ TEST(TorusTriangle, EdgeSearchAgreesWithBruteForceOnRandomPoses)
         oracle want = brute_force(tire, v);
         if (want.depth > r - 1e-3 || want.depth < -0.5) continue;  // cuts the face, or far away
         SCOPED_TRACE(k);
-        EXPECT_LE(hit.depth, want.depth + 1e-6);
+        EXPECT_LE(hit.depth, want.depth + 1e-5);  // sampling error
         checked++;
         agreed += fabs(hit.depth - want.depth) < 1e-4;
         EXPECT_LT(want.depth - hit.depth, 0.01);
