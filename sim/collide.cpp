@@ -83,34 +83,52 @@ bool collide_spheres(const double c1[3], const ShapeSphere* s1, const double c2[
     return true;
 }
 
-void collide_apply(physics_world* w, dBodyID a, dBodyID b, const sphere_contact* c, bool is_explicit)
+static void explicit_force(dBodyID a, dBodyID b, bool a_on, bool b_on, const sphere_contact* c)
+{
+    dVector3 va = {0, 0, 0}, vb = {0, 0, 0};
+    if (a) dBodyGetPointVel(a, c->point[0], c->point[1], c->point[2], va);
+    if (b) dBodyGetPointVel(b, c->point[0], c->point[1], c->point[2], vb);
+    const double* n = c->normal;
+    double closing = (va[0] - vb[0]) * n[0] + (va[1] - vb[1]) * n[1] + (va[2] - vb[2]) * n[2];
+    double f = c->k * c->depth + c->c * closing;
+    f = f < -PENALTY_LIMIT ? -PENALTY_LIMIT : (f > PENALTY_LIMIT ? PENALTY_LIMIT : f);
+    if (!isfinite(f)) return;
+    if (b_on) dBodyAddForceAtPos(b, f * n[0], f * n[1], f * n[2], c->point[0], c->point[1], c->point[2]);
+    if (a_on) dBodyAddForceAtPos(a, -f * n[0], -f * n[1], -f * n[2], c->point[0], c->point[1], c->point[2]);
+}
+
+// The joint pushes `body` along `sign` times the contact normal.
+static void joint_on(physics_world* w, dBodyID body, dBodyID other, const sphere_contact* c, double sign,
+                     const double* surface_velocity)
+{
+    friction_contact fc = {};
+    for (int i = 0; i < 3; i++) fc.point[i] = c->point[i], fc.normal[i] = sign * c->normal[i];
+    fc.depth = c->depth, fc.mu = c->mu, fc.k = c->k, fc.c = c->c;
+    fc.surface_velocity = surface_velocity;
+    contact_add_friction_joint(w, body, other, &fc, nullptr);
+}
+
+void collide_apply(physics_world* w, dBodyID a, dBodyID b, const sphere_contact* c, int mode)
 {
     if (!c->has_normal) return;
     bool a_on = a && dBodyIsEnabled(a), b_on = b && dBodyIsEnabled(b);
-    if (is_explicit) {
+    if (mode == COLLIDE_EXPLICIT) {
+        explicit_force(a, b, a_on, b_on, c);
+        return;
+    }
+    if (mode == COLLIDE_ONE_SIDED) {
         dVector3 va = {0, 0, 0}, vb = {0, 0, 0};
         if (a) dBodyGetPointVel(a, c->point[0], c->point[1], c->point[2], va);
         if (b) dBodyGetPointVel(b, c->point[0], c->point[1], c->point[2], vb);
-        double closing = (va[0] - vb[0]) * c->normal[0] + (va[1] - vb[1]) * c->normal[1] + (va[2] - vb[2]) * c->normal[2];
-        double f = c->k * c->depth + c->c * closing;
-        f = f < -PENALTY_LIMIT ? -PENALTY_LIMIT : (f > PENALTY_LIMIT ? PENALTY_LIMIT : f);
-        if (!isfinite(f)) return;
-        const double* n = c->normal;
-        if (b_on) dBodyAddForceAtPos(b, f * n[0], f * n[1], f * n[2], c->point[0], c->point[1], c->point[2]);
-        if (a_on) dBodyAddForceAtPos(a, -f * n[0], -f * n[1], -f * n[2], c->point[0], c->point[1], c->point[2]);
+        const double moving_a[3] = {va[0], va[1], va[2]}, moving_b[3] = {vb[0], vb[1], vb[2]};
+        if (b_on) joint_on(w, b, nullptr, c, 1, moving_a);
+        if (a_on) joint_on(w, a, nullptr, c, -1, moving_b);
         return;
     }
-    if (!a_on && !b_on) return;
-    // The joint pushes its first body along the normal: the second sphere's body.
-    friction_contact fc = {};
-    for (int i = 0; i < 3; i++) fc.point[i] = c->point[i], fc.normal[i] = c->normal[i];
-    fc.depth = c->depth, fc.mu = c->mu, fc.k = c->k, fc.c = c->c;
     if (b_on)
-        contact_add_friction_joint(w, b, a_on ? a : nullptr, &fc, nullptr);
-    else {
-        for (int i = 0; i < 3; i++) fc.normal[i] = -fc.normal[i];
-        contact_add_friction_joint(w, a, nullptr, &fc, nullptr);
-    }
+        joint_on(w, b, a_on ? a : nullptr, c, 1, nullptr);
+    else if (a_on)
+        joint_on(w, a, nullptr, c, -1, nullptr);
 }
 
 ShapeSphere collide_tire_sphere(const wheel_record* w, const double other[3], double centre[3])
@@ -295,7 +313,9 @@ static bool collide_parts(physics_world* w, const rider_part& a, const rider_par
     ShapeSphere sa[MAX_SPHERES], sb[MAX_SPHERES];
     double ca[MAX_SPHERES][3], cb[MAX_SPHERES][3];
     bool touching = false;
-    bool is_explicit = a_explicit || b_explicit;
+    // Riders meet through one-sided joints, so a crowd of touching riders
+    // never becomes one large island for the world step.
+    int mode = a_explicit || b_explicit ? COLLIDE_EXPLICIT : COLLIDE_ONE_SIDED;
     if (a.wheel && b.wheel) {  // each tire as the sphere nearest to the other
         const dReal* pb = dBodyGetPosition(b.body);
         const double centre_b[3] = {pb[0], pb[1], pb[2]};
@@ -303,7 +323,7 @@ static bool collide_parts(physics_world* w, const rider_part& a, const rider_par
         sb[0] = collide_tire_sphere(b.wheel, ca[0], cb[0]);
         sphere_contact c;
         if (!collide_spheres(ca[0], &sa[0], cb[0], &sb[0], &c)) return false;
-        collide_apply(w, a.body, b.body, &c, is_explicit);
+        collide_apply(w, a.body, b.body, &c, mode);
         return true;
     }
     if (a.wheel) {  // keep the tire second
@@ -316,7 +336,7 @@ static bool collide_parts(physics_world* w, const rider_part& a, const rider_par
             sphere_contact c;
             if (!collide_spheres(ca[i], &sa[i], cb[j], &sb[j], &c)) continue;
             touching = true;
-            collide_apply(w, a.body, b.body, &c, is_explicit);
+            collide_apply(w, a.body, b.body, &c, mode);
         }
     }
     return touching;
@@ -394,7 +414,7 @@ static void collide_statues(contact_scene* s, physics_world* w, Rider* r, bool* 
                 for (int j = 0; j < m; j++) {
                     sphere_contact c;
                     if (!collide_spheres(centre, &ss, centres[j], &spheres[j], &c)) continue;
-                    collide_apply(w, nullptr, parts[p].body, &c, false);
+                    collide_apply(w, nullptr, parts[p].body, &c, COLLIDE_JOINT);
                     if (parts[p].body == r->bike.body[BODY_RIDER] && rider_speed > OBJECT_CRASH_SPEED)
                         crash(s, r, crashed_now);
                 }

@@ -88,6 +88,24 @@ dJointID contact_add_friction_joint(physics_world* w, dBodyID a, dBodyID b, cons
         contact.surface.mode |= dContactFDir1;
         for (int i = 0; i < 3; i++) contact.fdir1[i] = c->first_direction[i];
     }
+    if (c->surface_velocity) {
+        // The friction rows run along fdir1 and normal x fdir1: fix fdir1 so
+        // the surface's own motion can be given along both.
+        if (!c->first_direction) {
+            dVector3 t1, t2;
+            dPlaneSpace(contact.geom.normal, t1, t2);
+            for (int i = 0; i < 3; i++) contact.fdir1[i] = t1[i];
+            contact.surface.mode |= dContactFDir1;
+        }
+        const double* n = c->normal;
+        const double* t1 = contact.fdir1;
+        const double t2[3] = {n[1] * t1[2] - n[2] * t1[1], n[2] * t1[0] - n[0] * t1[2], n[0] * t1[1] - n[1] * t1[0]};
+        const double* v = c->surface_velocity;
+        contact.surface.mode |= dContactMotion1 | dContactMotion2 | dContactMotionN;
+        contact.surface.motion1 = v[0] * t1[0] + v[1] * t1[1] + v[2] * t1[2];
+        contact.surface.motion2 = v[0] * t2[0] + v[1] * t2[1] + v[2] * t2[2];
+        contact.surface.motionN = v[0] * n[0] + v[1] * n[1] + v[2] * n[2];
+    }
     dJointID j = dJointCreateContact(w->world, w->contacts, &contact);
     dJointAttach(j, a, b);
     if (feedback) dJointSetFeedback(j, feedback);

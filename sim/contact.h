@@ -33,6 +33,10 @@ struct friction_contact {
     double mu;         // friction coefficient for both directions
     double k, c;       // stiffness lb/ft and damping lb per ft/s of the soft contact
     const double* first_direction;  // unit first friction direction, or null
+    // World velocity (ft/s) of the other side at the point, or null for the
+    // static ground: the joint then holds its body against that moving
+    // surface, so a body can meet another without joining its island.
+    const double* surface_velocity;
 };
 // Creates the contact joint in the contact group and attaches it to `a` and
 // `b` (null: the static world); `feedback` may be null. Null, and nothing
