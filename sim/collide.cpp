@@ -146,37 +146,6 @@ ShapeSphere collide_tire_sphere(const wheel_record* w, const double other[3], do
 
 // ---- Ground
 
-// Closest point of a triangle to p; true when it lies inside the face.
-static bool closest_on_triangle(const double v[3][3], const double n[3], const double p[3], double out[3])
-{
-    double nn = dot(n, n), w[3];
-    for (int i = 0; i < 3; i++) w[i] = p[i] - v[0][i];
-    double h = dot(w, n) / nn;
-    double q[3] = {p[0] - h * n[0], p[1] - h * n[1], p[2] - h * n[2]};
-    bool in = true;
-    for (int k = 0; k < 3 && in; k++) {
-        const double *a = v[k], *b = v[(k + 1) % 3];
-        double e[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]}, qa[3] = {q[0] - a[0], q[1] - a[1], q[2] - a[2]};
-        double c[3] = {e[1] * qa[2] - e[2] * qa[1], e[2] * qa[0] - e[0] * qa[2], e[0] * qa[1] - e[1] * qa[0]};
-        in = dot(c, n) >= 0;
-    }
-    if (in) {
-        for (int i = 0; i < 3; i++) out[i] = q[i];
-        return true;
-    }
-    double best = INFINITY;
-    for (int k = 0; k < 3; k++) {
-        const double *a = v[k], *b = v[(k + 1) % 3];
-        double e[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]}, pa[3] = {p[0] - a[0], p[1] - a[1], p[2] - a[2]};
-        double ee = dot(e, e), s = ee > 0 ? dot(pa, e) / ee : 0;
-        s = s < 0 ? 0 : (s > 1 ? 1 : s);
-        double x[3] = {a[0] + s * e[0], a[1] + s * e[1], a[2] + s * e[2]};
-        double d[3] = {p[0] - x[0], p[1] - x[1], p[2] - x[2]}, d2 = dot(d, d);
-        if (d2 < best) best = d2, out[0] = x[0], out[1] = x[1], out[2] = x[2];
-    }
-    return false;
-}
-
 bool collide_sphere_ground(const Terrain* t, const double centre[3], double radius, double* depth, double point[3],
                            double normal[3])
 {
@@ -192,7 +161,7 @@ bool collide_sphere_ground(const Terrain* t, const double centre[3], double radi
                 double e1[3], e2[3], n[3], foot[3] = {centre[0], centre[1], centre[2]};
                 for (int a = 0; a < 3; a++) e1[a] = v[1][a] - v[0][a], e2[a] = v[2][a] - v[0][a];
                 n[0] = e1[1] * e2[2] - e1[2] * e2[1], n[1] = e1[2] * e2[0] - e1[0] * e2[2], n[2] = e1[0] * e2[1] - e1[1] * e2[0];
-                bool face = closest_on_triangle(v, n, centre, foot);
+                bool face = contact_closest_on_triangle(v, n, centre, foot);
                 double off[3] = {centre[0] - foot[0], centre[1] - foot[1], centre[2] - foot[2]};
                 double distance = sqrt(dot(off, off));
                 if (face && dot(off, n) < 0) distance = -distance;  // centre under the face

@@ -6,6 +6,8 @@
 #include "sim/world.h"
 #include "track/terrain.h"
 
+static double dot(const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+
 // Cell indices are kept this far around the grid: far-off bodies still get
 // a small, finite range of (edge-height) cells.
 static constexpr double CELL_LIMIT = 1 << 24;
@@ -46,6 +48,36 @@ void contact_cell_triangles(const Terrain* t, int i, int k, double out[2][3][3])
     const int(*table)[3][2] = ((i + k) & 1) ? odd : even;
     for (int which = 0; which < 2; which++)
         for (int v = 0; v < 3; v++) corner(t, i + table[which][v][0], k + table[which][v][1], out[which][v]);
+}
+
+bool contact_closest_on_triangle(const double v[3][3], const double n[3], const double p[3], double out[3])
+{
+    double nn = dot(n, n), w[3];
+    for (int i = 0; i < 3; i++) w[i] = p[i] - v[0][i];
+    double h = dot(w, n) / nn;
+    double q[3] = {p[0] - h * n[0], p[1] - h * n[1], p[2] - h * n[2]};
+    bool in = true;
+    for (int k = 0; k < 3 && in; k++) {
+        const double *a = v[k], *b = v[(k + 1) % 3];
+        double e[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]}, qa[3] = {q[0] - a[0], q[1] - a[1], q[2] - a[2]};
+        double c[3] = {e[1] * qa[2] - e[2] * qa[1], e[2] * qa[0] - e[0] * qa[2], e[0] * qa[1] - e[1] * qa[0]};
+        in = dot(c, n) >= 0;
+    }
+    if (in) {
+        for (int i = 0; i < 3; i++) out[i] = q[i];
+        return true;
+    }
+    double best = INFINITY;
+    for (int k = 0; k < 3; k++) {
+        const double *a = v[k], *b = v[(k + 1) % 3];
+        double e[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]}, pa[3] = {p[0] - a[0], p[1] - a[1], p[2] - a[2]};
+        double ee = dot(e, e), s = ee > 0 ? dot(pa, e) / ee : 0;
+        s = s < 0 ? 0 : (s > 1 ? 1 : s);
+        double x[3] = {a[0] + s * e[0], a[1] + s * e[1], a[2] + s * e[2]};
+        double d[3] = {p[0] - x[0], p[1] - x[1], p[2] - x[2]}, d2 = dot(d, d);
+        if (d2 < best) best = d2, out[0] = x[0], out[1] = x[1], out[2] = x[2];
+    }
+    return false;
 }
 
 bool contact_ground_normal(double n[3])

@@ -21,6 +21,10 @@ ground_cells contact_cell_range(const Terrain* t, double x, double z, double rea
 // (v1 - v0) x (v2 - v0) points out of the ground.
 void contact_cell_triangles(const Terrain* t, int i, int k, double out[2][3][3]);
 
+// The point of triangle v (normal n, any length) nearest to p; true when it
+// lies inside the face rather than on an edge or corner.
+bool contact_closest_on_triangle(const double v[3][3], const double n[3], const double p[3], double out[3]);
+
 // A normal out of the ground: unit, and never pointing down (a downward one
 // becomes its horizontal part, or straight up when nearly vertical).
 // False when `n` has no direction.
