@@ -271,6 +271,12 @@ std::string tire_debug_text(const wheel_record* w, const float push[2])
     return text;
 }
 
+std::string tire_debug_marker(const wheel_record* front, const float front_push[2], const wheel_record* rear,
+                              const float rear_push[2])
+{
+    return "front:\n" + tire_debug_text(front, front_push) + "rear:\n" + tire_debug_text(rear, rear_push);
+}
+
 wheel_deformation tire_deformation_record(const wheel_record* w, bool is_front)
 {
     wheel_deformation d = {};

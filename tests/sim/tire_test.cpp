@@ -275,5 +275,8 @@ TEST(TireContact, SprayCountsAndDebugText)
     tw.w.contact_velocity[0] = 4;
     tw.w.contact_feedback.f1[0] = 10, tw.w.contact_feedback.f1[2] = 20;
     const float pushed[2] = {1, 2};
-    EXPECT_EQ(tire_debug_text(&tw.w, pushed), "speed=3.00\nslip=4.00\nfx=-10.00\nfz=20.00\npfx=-1.00\npfz=2.00\n");
+    const char* block = "speed=3.00\nslip=4.00\nfx=-10.00\nfz=20.00\npfx=-1.00\npfz=2.00\n";
+    EXPECT_EQ(tire_debug_text(&tw.w, pushed), block);
+    wheel_record airborne = {};
+    EXPECT_EQ(tire_debug_marker(&airborne, push, &tw.w, pushed), std::string("front:\nrear:\n") + block);
 }
