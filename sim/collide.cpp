@@ -333,25 +333,38 @@ static void set_timers(contact_scene* s, Rider* a, Rider* b, bool front_a, bool 
 
 static bool is_simulated(const rider_slot& s) { return s.status != RIDER_SHOWN; }
 
-// Two riders; `shown` is 0, or 1 / 2 when the first / second is a shown rider.
-static void collide_riders(contact_scene* s, physics_world* w, Rider* a, Rider* b, int shown)
+// A rider's parts and how far they reach from its frame, gathered once per tick.
+struct rider_reach_info {
+    rider_part parts[SHAPED_COUNT + 2];
+    int count;
+    double frame[3];
+    double reach;
+};
+
+static void gather_parts(const contact_scene* s, const Rider* r, rider_reach_info* out)
 {
-    rider_part pa[SHAPED_COUNT + 2], pb[SHAPED_COUNT + 2];
-    int na = rider_parts(s, a, pa), nb = rider_parts(s, b, pb);
-    const dReal* fa = dBodyGetPosition(a->bike.body[BODY_FRAME]);
-    const dReal* fb = dBodyGetPosition(b->bike.body[BODY_FRAME]);
-    const double ca[3] = {fa[0], fa[1], fa[2]}, cb[3] = {fb[0], fb[1], fb[2]};
-    double d[3] = {cb[0] - ca[0], cb[1] - ca[1], cb[2] - ca[2]};
-    double reach = rider_reach(pa, na, ca) + rider_reach(pb, nb, cb);
+    out->count = rider_parts(s, r, out->parts);
+    const dReal* f = dBodyGetPosition(r->bike.body[BODY_FRAME]);
+    for (int i = 0; i < 3; i++) out->frame[i] = f[i];
+    out->reach = rider_reach(out->parts, out->count, out->frame);
+}
+
+// Two riders; `shown` is 0, or 1 / 2 when the first / second is a shown rider.
+static void collide_riders(contact_scene* s, physics_world* w, Rider* a, const rider_reach_info& ia, Rider* b,
+                           const rider_reach_info& ib, int shown)
+{
+    double d[3] = {ib.frame[0] - ia.frame[0], ib.frame[1] - ia.frame[1], ib.frame[2] - ia.frame[2]};
+    double reach = ia.reach + ib.reach;
     if (dot(d, d) > reach * reach) return;
     bool any = false, front_a = false, front_b = false;
-    for (int i = 0; i < na; i++) {
-        for (int j = 0; j < nb; j++) {
-            bool a_explicit = shown == 2 && pa[i].is_explicit_side, b_explicit = shown == 1 && pb[j].is_explicit_side;
-            if (!collide_parts(w, pa[i], pb[j], a_explicit, b_explicit)) continue;
+    for (int i = 0; i < ia.count; i++) {
+        for (int j = 0; j < ib.count; j++) {
+            const rider_part &pa = ia.parts[i], &pb = ib.parts[j];
+            bool a_explicit = shown == 2 && pa.is_explicit_side, b_explicit = shown == 1 && pb.is_explicit_side;
+            if (!collide_parts(w, pa, pb, a_explicit, b_explicit)) continue;
             any = true;
-            front_a |= pa[i].is_front;
-            front_b |= pb[j].is_front;
+            front_a |= pa.is_front;
+            front_b |= pb.is_front;
         }
     }
     if (!any) return;
@@ -418,15 +431,21 @@ void contact_make(contact_scene* s, rider_slots* slots, physics_world* w, int ti
         if (s->ground) ground_contacts(s, w, slot.rider, &crashed_now[k]);
         collide_statues(s, w, slot.rider, &crashed_now[k]);
     }
-    for (int a = 0; a < RIDER_SLOTS; a++) {
-        const rider_slot& sa = slots->slot[a];
-        if (!sa.rider) continue;
-        for (int b = a + 1; b < RIDER_SLOTS; b++) {
-            const rider_slot& sb = slots->slot[b];
-            if (!sb.rider) continue;
+    static rider_reach_info info[RIDER_SLOTS];  // scratch of the main thread's tick
+    int occupied[RIDER_SLOTS], count = 0;
+    for (int k = 0; k < RIDER_SLOTS; k++) {
+        if (!slots->slot[k].rider) continue;
+        gather_parts(s, slots->slot[k].rider, &info[k]);
+        occupied[count++] = k;
+    }
+    for (int i = 0; i < count; i++) {
+        const rider_slot& sa = slots->slot[occupied[i]];
+        for (int j = i + 1; j < count; j++) {
+            const rider_slot& sb = slots->slot[occupied[j]];
             bool simulated_a = is_simulated(sa), simulated_b = is_simulated(sb);
             if (!simulated_a && !simulated_b) continue;
-            collide_riders(s, w, sa.rider, sb.rider, simulated_a ? (simulated_b ? 0 : 2) : 1);
+            collide_riders(s, w, sa.rider, info[occupied[i]], sb.rider, info[occupied[j]],
+                           simulated_a ? (simulated_b ? 0 : 2) : 1);
         }
     }
     for (int k = 0; k < RIDER_SLOTS; k++) {
