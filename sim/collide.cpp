@@ -152,29 +152,22 @@ bool collide_sphere_ground(const Terrain* t, const double centre[3], double radi
     ground_cells g = contact_cell_range(t, centre[0], centre[2], radius);
     *depth = 0;
     bool found = false;
-    for (int k = g.k0; k <= g.k1; k++) {
-        for (int i = g.i0; i <= g.i1; i++) {
-            double tri[2][3][3];
-            contact_cell_triangles(t, i, k, tri);
-            for (int which = 0; which < 2; which++) {
-                const double(*v)[3] = tri[which];
-                double e1[3], e2[3], n[3], foot[3] = {centre[0], centre[1], centre[2]};
-                for (int a = 0; a < 3; a++) e1[a] = v[1][a] - v[0][a], e2[a] = v[2][a] - v[0][a];
-                n[0] = e1[1] * e2[2] - e1[2] * e2[1], n[1] = e1[2] * e2[0] - e1[0] * e2[2], n[2] = e1[0] * e2[1] - e1[1] * e2[0];
-                bool face = contact_closest_on_triangle(v, n, centre, foot);
-                double off[3] = {centre[0] - foot[0], centre[1] - foot[1], centre[2] - foot[2]};
-                double distance = sqrt(dot(off, off));
-                if (face && dot(off, n) < 0) distance = -distance;  // centre under the face
-                double d = radius - distance;
-                if (!(d > *depth)) continue;
-                *depth = d, found = true;
-                for (int a = 0; a < 3; a++) {
-                    point[a] = foot[a];
-                    normal[a] = face || distance == 0 ? n[a] : off[a];
-                }
-            }
+    contact_each_triangle(t, g, [&](const double v[3][3]) {
+        double e1[3], e2[3], n[3], foot[3] = {centre[0], centre[1], centre[2]};
+        for (int a = 0; a < 3; a++) e1[a] = v[1][a] - v[0][a], e2[a] = v[2][a] - v[0][a];
+        n[0] = e1[1] * e2[2] - e1[2] * e2[1], n[1] = e1[2] * e2[0] - e1[0] * e2[2], n[2] = e1[0] * e2[1] - e1[1] * e2[0];
+        bool face = contact_closest_on_triangle(v, n, centre, foot);
+        double off[3] = {centre[0] - foot[0], centre[1] - foot[1], centre[2] - foot[2]};
+        double distance = sqrt(dot(off, off));
+        if (face && dot(off, n) < 0) distance = -distance;  // centre under the face
+        double d = radius - distance;
+        if (!(d > *depth)) return;
+        *depth = d, found = true;
+        for (int a = 0; a < 3; a++) {
+            point[a] = foot[a];
+            normal[a] = face || distance == 0 ? n[a] : off[a];
         }
-    }
+    });
     return found && contact_ground_normal(normal);
 }
 

@@ -21,6 +21,20 @@ ground_cells contact_cell_range(const Terrain* t, double x, double z, double rea
 // (v1 - v0) x (v2 - v0) points out of the ground.
 void contact_cell_triangles(const Terrain* t, int i, int k, double out[2][3][3]);
 
+// Calls visit(v) with both triangles of every cell of `g`, row by row.
+template <class Visit>
+void contact_each_triangle(const Terrain* t, const ground_cells& g, Visit visit)
+{
+    for (int k = g.k0; k <= g.k1; k++) {
+        for (int i = g.i0; i <= g.i1; i++) {
+            double tri[2][3][3];
+            contact_cell_triangles(t, i, k, tri);
+            visit(tri[0]);
+            visit(tri[1]);
+        }
+    }
+}
+
 // The point of triangle v (normal n, any length) nearest to p; true when it
 // lies inside the face rather than on an edge or corner.
 bool contact_closest_on_triangle(const double v[3][3], const double n[3], const double p[3], double out[3]);

@@ -50,18 +50,12 @@ bool tire_deepest_contact(const Terrain* t, const torus_shape* tire, torus_hit* 
     ground_cells g = contact_cell_range(t, tire->centre[0], tire->centre[2], tire->major_radius + tire->tube_radius);
     out->depth = 0;
     bool found = false;
-    for (int k = g.k0; k <= g.k1; k++) {
-        for (int i = g.i0; i <= g.i1; i++) {
-            double tri[2][3][3];
-            contact_cell_triangles(t, i, k, tri);
-            for (int which = 0; which < 2; which++) {
-                if (out_of_reach(tire, tri[which])) continue;
-                torus_hit hit;
-                torus_triangle(tire, tri[which], true, &hit);
-                if (hit.depth > out->depth) *out = hit, found = true;
-            }
-        }
-    }
+    contact_each_triangle(t, g, [&](const double v[3][3]) {
+        if (out_of_reach(tire, v)) return;
+        torus_hit hit;
+        torus_triangle(tire, v, true, &hit);
+        if (hit.depth > out->depth) *out = hit, found = true;
+    });
     return found && contact_ground_normal(out->normal);
 }
 
