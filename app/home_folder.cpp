@@ -20,13 +20,8 @@ extern char** environ;
 bool game_data_present() {
     if (const char* home = home_folder()) {
         make_parent_folders(home);
-        // The log takes the text after "NOLT_LOGFILE=" as the file name as it
-        // stands, so the request is the whole message, not a format with a path.
-        std::string request = std::string("NOLT_LOGFILE=") + home + "lastlog.txt";
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-security"
-        log(request.c_str());
-#pragma GCC diagnostic pop
+        // The first log call names the file; the request is formatted like any message.
+        log("NOLT_LOGFILE=%slastlog.txt", home);
     }
     for (int i = 0; i < search_folder_count(); i++) {
         std::string path = std::string(search_folder(i)) + "zzzz.saf";

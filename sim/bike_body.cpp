@@ -75,7 +75,8 @@ bool bike_info_is_buildable(const BikeInfo* info)
         arm[i] = (double)info->rear_wheel.position[i] - info->swingarm_pivot[i];
     }
     if (!positive(vec_length(steering)) || !positive(vec_length(arm))) return false;
-    return isfinite(info->fork_travel) && isfinite(info->swingarm_travel);
+    return info->fork_travel >= 0 && isfinite(info->fork_travel) && info->swingarm_travel >= 0 &&
+           isfinite(info->swingarm_travel);
 }
 
 // Makes the centre of mass exactly the body origin, as the library demands;

@@ -1,5 +1,6 @@
 #include "sim/replay.h"
 
+#include <assert.h>
 #include <math.h>
 #include <string.h>
 
@@ -301,6 +302,7 @@ static void follow_physically(Rider* r, const rider_snapshot* s, int n, const pa
 void rider_apply_snapshot(Rider* r, const rider_snapshot* s, const packed_state_ranges* ranges,
                           const ground_ops* ground)
 {
+    assert(s->shown && s->older && s->newer);
     int n = s->tick_distance < 1 ? 1 : s->tick_distance;
     if (r->bike.presence <= 0.25f)
         place_kinematically(r, s, n, ranges, ground);

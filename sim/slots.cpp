@@ -25,7 +25,7 @@ void rider_slots_clear(rider_slots* slots)
 {
     for (rider_slot& s : slots->slot) {
         s.rider = nullptr;
-        s.status = RIDER_LOCAL;
+        s.status = RIDER_UNUSED;
     }
     for (StateHistory& h : slots->history) state_history_reset(&h);
     slots->local_slot = NO_LOCAL_RIDER;
@@ -46,8 +46,10 @@ Rider* rider_create(rider_slots* slots, int slot, int status, physics_world* w, 
     r->params.rider_mass_split = CREATION_SPLIT;
     if (params) rider_set_params(r, params);
     if (assets) (void)bike_load_assets(info, assets);
+    if (status == RIDER_SHOWN) bike_body_set_presence(&r->bike, 0);  // played back until bumped
     slots->slot[slot].rider = r;
     slots->slot[slot].status = status;
+    if (status == RIDER_LOCAL) slots->local_slot = slot;
     return r;
 }
 
@@ -57,6 +59,8 @@ void rider_destroy(rider_slots* slots, int slot)
     bike_body_destroy(&slots->slot[slot].rider->bike);
     mem_free(slots->slot[slot].rider);
     slots->slot[slot].rider = nullptr;
+    slots->slot[slot].status = RIDER_UNUSED;
+    if (slots->local_slot == slot) slots->local_slot = NO_LOCAL_RIDER;
 }
 
 void rider_slots_destroy_all(rider_slots* slots)

@@ -12,6 +12,7 @@ constexpr int RIDER_SLOTS = 160;
 constexpr int NO_LOCAL_RIDER = RIDER_SLOTS;  // "slot 160": nobody rides on this machine
 
 enum RiderStatus {
+    RIDER_UNUSED = -1, // an empty slot, or one that takes no part in the race
     RIDER_LOCAL = 0,   // driven by the local player
     RIDER_SHOWN = 1,   // shown from its state history (demo or remote rider)
     RIDER_ROBOT = 2,   // robot rider simulated here
@@ -45,13 +46,13 @@ struct Rider {
 
 struct rider_slot {
     Rider* rider;  // owned; null when the slot is empty
-    int status;    // RiderStatus while occupied
+    int status;    // RiderStatus; RIDER_UNUSED when empty
 };
 
 struct rider_slots {
     rider_slot slot[RIDER_SLOTS];
     StateHistory history[RIDER_SLOTS];
-    int local_slot;  // NO_LOCAL_RIDER when there is none
+    int local_slot;  // the RIDER_LOCAL slot, NO_LOCAL_RIDER when there is none
 };
 
 // A cleared table on the heap (it is large: 160 histories); null when memory
@@ -65,7 +66,8 @@ void rider_slots_clear(rider_slots* slots);
 // Builds the rider of `slot` from catalogue row `info`: bodies and joints at
 // the catalogue positions with rider mass split 1/3, then `params` (null:
 // all zero, split 1/3) are applied, then the models and shapes are asked of
-// `assets` (null: none loaded). Null when the slot is outside 0..159 or
+// `assets` (null: none loaded). A shown rider starts with presence 0, the
+// others with 1. Null when the slot is outside 0..159 or
 // taken, or the row cannot be built.
 [[nodiscard]] Rider* rider_create(rider_slots* slots, int slot, int status, physics_world* w, const BikeInfo* info,
                                   const RiderParams* params, bool has_ground_queries, const bike_asset_ops* assets);

@@ -40,8 +40,17 @@ TEST(RiderSlots, CreateRefusesBadSlotsAndRows)
         }
     }
     EXPECT_EQ(slots.slot[5].rider, nullptr);
+    EXPECT_EQ(slots.slot[5].status, RIDER_UNUSED);
+    EXPECT_EQ(slots.local_slot, NO_LOCAL_RIDER);  // only robots so far
+    ASSERT_TRUE(rider_create(&slots, 9, RIDER_LOCAL, &tw.w, &info, nullptr, true, nullptr));
+    EXPECT_EQ(slots.local_slot, 9);
+    rider_destroy(&slots, 9);
+    EXPECT_EQ(slots.local_slot, NO_LOCAL_RIDER);
     rider_slots_destroy_all(&slots);
-    for (const rider_slot& s : slots.slot) EXPECT_EQ(s.rider, nullptr);
+    for (const rider_slot& s : slots.slot) {
+        EXPECT_EQ(s.rider, nullptr);
+        EXPECT_EQ(s.status, RIDER_UNUSED);
+    }
     rider_slots_free(table);
 }
 
