@@ -1,7 +1,7 @@
 // Bikes on the ground: a crf250(2008) set down upright on a flat part of the
 // generated "backyard" track settles onto both tires, then (no rider
-// controller yet) topples onto its side; a spun rear wheel drives the bike
-// harder on the track's loam than on its sand.
+// controller yet) topples onto its side, landing on its collision shapes; a
+// spun rear wheel drives the bike harder on the track's loam than on its sand.
 #include <gtest/gtest.h>
 #include <math.h>
 #include <stdlib.h>
@@ -32,6 +32,7 @@ struct GeneratedTracks {
         setenv("HOME", home.path.c_str(), 1);
         setenv("RW_HOME", RW_BINARY_DIR, 1);
         data_files_shutdown();
+        file_list();  // index the archives
     }
     ~GeneratedTracks() { data_files_shutdown(); }
     static Terrain* load(const char* folder)
@@ -86,11 +87,13 @@ struct Scene {
         contact_scene_init(&contacts, ground, &ops);
         rider = rider_create(slots, 0, RIDER_LOCAL, &w, info, nullptr, true, nullptr);
         if (!rider) return;
-        // A rider sphere and a frame sphere, so a fallen bike rests on them.
-        Shape rider_shape = {{{{0, 0, 0}, 0.9f, 0.8f, 2500, 250}}, 0.9f};
-        Shape frame_shape = {{{{0, 0, 0}, 0.6f, 0.8f, 2500, 250}}, 0.6f};
-        contact_set_shape(&contacts, 0, SHAPED_RIDER, &rider_shape);
-        contact_set_shape(&contacts, 0, SHAPED_FRAME, &frame_shape);
+        // The bike's own collision shapes from the generated archive.
+        if (contact_load_shapes(&contacts, 0, info) != 0) return;
+        // No spring and shock forces here: hold fork and swingarm near full
+        // extension, or the bike would sit on its frame. (Equal low and high
+        // stops would mean no stops at all to the physics library.)
+        dJointSetSliderParam(rider->bike.joint[JOINT_FORK], dParamLoStop, -0.001);
+        dJointSetHingeParam(rider->bike.joint[JOINT_SWINGARM_PIVOT], dParamLoStop, -0.001);
         const double offset[3] = {x, terrain_height(ground, (float)x, (float)z) - POSE_GROUND, z - 1.11};
         bike_body_move(&rider->bike, offset);
         ok = true;
