@@ -34,7 +34,11 @@ struct GeneratedTracks {
         data_files_shutdown();
         file_list();  // index the archives
     }
-    ~GeneratedTracks() { data_files_shutdown(); }
+    ~GeneratedTracks()
+    {
+        shape_cache_free();
+        data_files_shutdown();
+    }
     static Terrain* load(const char* folder)
     {
         TerrainLoadParams params = {};
