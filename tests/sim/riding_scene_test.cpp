@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+#include <math.h>
+#include <stdio.h>
+
+#include "riding_scene.h"
+#include "sim/engine.h"
+
+namespace {
+
+constexpr double FT_S_PER_MPH = 5280.0 / 3600;
+constexpr int TICKS_PER_S = 128;
+
+TEST(RidingScene, AcceleratesShiftsUpAndReachesTopSpeed) {
+    RidingScene s;
+    ASSERT_TRUE(s.create(0.1));
+    s.clutch_lever = 1;
+    for (int t = 0; t < TICKS_PER_S; t++) s.step();  // settle on the suspension, clutch in
+    EXPECT_LT(s.speed(), 0.5);
+
+    s.r->controls.throttle = 1;
+    s.clutch_lever = 0;
+    const double z0 = s.z();
+    double time_to_60 = -1, top = 0;
+    int top_gear = 0;
+    for (int t = 0; t < 25 * TICKS_PER_S; t++) {
+        s.step();
+        const double v = s.speed();
+        top = fmax(top, v);
+        top_gear = s.r->controls.gear > top_gear ? s.r->controls.gear : top_gear;
+        if (time_to_60 < 0 && v >= 60 * FT_S_PER_MPH) time_to_60 = (t + 1) / (double)TICKS_PER_S;
+        ASSERT_TRUE(isfinite(v));
+        ASSERT_LT(s.r->engine_speed * RPM_PER_RAD_S, 14000);
+    }
+    printf("0-60 mph %.2f s, top speed %.1f mph in gear %d after %.0f ft\n", time_to_60, top / FT_S_PER_MPH,
+           top_gear + 1, z0 - s.z());
+    EXPECT_GE(top_gear, 3);
+    EXPECT_GT(time_to_60, 2.5);
+    EXPECT_LT(time_to_60, 8);
+    EXPECT_GT(top / FT_S_PER_MPH, 60);
+    EXPECT_LT(top / FT_S_PER_MPH, 95);
+    EXPECT_GT(z0 - s.z(), 0);  // forwards is -z
+}
+
+TEST(RidingScene, FullBrakingStopsWithoutLockingTheFront) {
+    RidingScene s;
+    ASSERT_TRUE(s.create(0.1));
+    s.r->controls.throttle = 1;
+    while (s.speed() < 60 * FT_S_PER_MPH && s.tick < 20 * TICKS_PER_S) s.step();
+    ASSERT_GE(s.speed(), 60 * FT_S_PER_MPH);
+
+    s.r->controls.throttle = 0;
+    s.clutch_lever = 1;
+    s.r->controls.front_brake = 1;
+    s.r->controls.rear_brake = 1;
+    const double z0 = s.z();
+    const int start = s.tick;
+    int front_locked_ticks = 0;
+    while (s.speed() > 0.5 && s.tick - start < 10 * TICKS_PER_S) {
+        s.step();
+        const float rate = (float)dJointGetHingeAngleRate(s.r->bike.joint[JOINT_FRONT_AXLE]);
+        if (s.speed() > 10 && fabsf(rate) < 1) front_locked_ticks++;
+    }
+    const double distance = z0 - s.z();
+    printf("60-0 mph in %.0f ft, %.2f s\n", distance, (s.tick - start) / (double)TICKS_PER_S);
+    EXPECT_LT(s.speed(), 0.5);
+    EXPECT_GT(distance, 60);
+    EXPECT_LT(distance, 250);
+    EXPECT_EQ(front_locked_ticks, 0);
+}
+
+TEST(RidingScene, DroppedFromThreeFeetCompressesAndRecovers) {
+    RidingScene s;
+    ASSERT_TRUE(s.create(3));
+    s.clutch_lever = 1;
+    double min_fork = 0, min_arm = 0;
+    double lowest = 1e9;
+    for (int t = 0; t < 3 * TICKS_PER_S; t++) {
+        s.step();
+        min_fork = fmin(min_fork, dJointGetSliderPosition(s.r->bike.joint[JOINT_FORK]));
+        min_arm = fmin(min_arm, dJointGetHingeAngle(s.r->bike.joint[JOINT_SWINGARM_PIVOT]));
+        lowest = fmin(lowest, s.frame_height());
+    }
+    const double settled = s.frame_height();
+    double travel = 0;
+    for (int t = 0; t < TICKS_PER_S; t++) {
+        s.step();
+        travel = fmax(travel, fabs(s.frame_height() - settled));
+    }
+    printf("drop: fork to %.2f ft, swingarm to %.3f rad, frame settled at %.2f ft (lowest %.2f)\n", min_fork, min_arm,
+           settled, lowest);
+    // The landing uses a good part of both travels ...
+    EXPECT_LT(min_fork, -0.3 * s.r->bike.info->fork_travel);
+    EXPECT_LT(min_arm, -0.3 * s.r->bike.info->swingarm_travel);
+    // ... and the bike comes back up and rests: both wheels down, no bouncing.
+    EXPECT_GT(settled, lowest + 0.1);
+    EXPECT_LT(travel, 0.01);
+    EXPECT_GT(s.r->bike.wheel[0].depth, 0);
+    EXPECT_GT(s.r->bike.wheel[1].depth, 0);
+    // The bodies stay together at their joints.
+    const dReal* frame = dBodyGetPosition(s.r->bike.body[BODY_FRAME]);
+    const dReal* rear = dBodyGetPosition(s.r->bike.body[BODY_REAR_WHEEL]);
+    EXPECT_NEAR(frame[2] - rear[2], 3.6 - 6.0, 0.3);
+}
+
+}  // namespace
