@@ -14,6 +14,8 @@ static RenderOptions options = {
     .lod_scale = 1.0f,
     .lod_bias = 0.0f,
     .roost_frequency = 100,
+    .use_shader = true,
+    .texture_compress = 0,
 };
 
 const RenderOptions& render_options() { return options; }

@@ -17,6 +17,8 @@ struct RenderOptions {
     float lod_scale;
     float lod_bias;
     int roost_frequency;        // 0..1000
+    bool use_shader;            // "Use Shader Programs"
+    int texture_compress;       // "Compress Textures": 0 No, 1 Yes (when asked), 2 Always
 };
 
 const RenderOptions& render_options();

@@ -4,7 +4,6 @@
 #include <string.h>
 
 #include "app/platform/log.h"
-#include "render/shader.h"
 
 static GlCaps caps;
 
@@ -100,20 +99,4 @@ void detect_gl(GlProcLoader load) {
         caps.texture_units = units;
         log("%d texture units\n", units);
     }
-}
-
-void gl_startup(GlProcLoader load, bool use_shader, bool plain_rendering) {
-    detect_gl(load);
-    if (use_shader) (void)build_shaders(true);
-    log("GL_VENDOR: %s\n", gl_string(GL_VENDOR));
-    log("GL_RENDERER: %s\n", gl_string(GL_RENDERER));
-    log("GL_VERSION: %s\n", gl_string(GL_VERSION));
-    log("GL_EXTENSIONS: %s\n", gl_string(GL_EXTENSIONS));
-    glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(0.196078f, 0.6f, 0.8f, 0.0f);
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    if (plain_rendering) glShadeModel(GL_FLAT);
 }

@@ -69,11 +69,3 @@ const GlCaps& gl_caps();
 const char* gl_string(GLenum name);
 // True when `name` is one of the space-separated words of `extensions`.
 bool gl_extension_listed(const char* extensions, const char* name);
-
-// The start-up's GL set-up, in order: capabilities, shader programs (only
-// with `use_shader`), the "GL_VENDOR: %s\n", "GL_RENDERER: %s\n",
-// "GL_VERSION: %s\n" and "GL_EXTENSIONS: %s\n" log lines, then the initial
-// state: colour buffer cleared, clear colour (0.196078, 0.6, 0.8, 0), back
-// faces culled, pixel pack/unpack alignment 1, flat shading when
-// `plain_rendering`.
-void gl_startup(GlProcLoader load, bool use_shader, bool plain_rendering);

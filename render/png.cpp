@@ -30,6 +30,17 @@ static void flush_nothing(png_structp) {}
 // libpng's warnings (unknown chunks, bad gamma) are no reason to refuse an image.
 static void ignore_warning(png_structp, png_const_charp) {}
 
+// Our own refusals, told apart from libpng's errors by address.
+static const char TOO_LARGE[] = "Image larger than its data";
+
+// Errors end the decode quietly; the caller reports them in its own words.
+// The error pointer, when set, receives whether it was our size refusal.
+static void quiet_error(png_structp png, png_const_charp message) {
+    bool* too_large = (bool*)png_get_error_ptr(png);
+    if (too_large) *too_large = message == TOO_LARGE;
+    png_longjmp(png, 1);
+}
+
 static void append_text_chunks(png_structp png, png_infop info, std::string* text) {
     png_textp chunks;
     int count = 0;
@@ -75,7 +86,9 @@ static void set_transforms(png_structp png, png_infop info, PngTarget target) {
 // setjmp boundary: the pixel vector is resized before any row is read.
 static const char* run_decode(const unsigned char* data, size_t size, PngDecode* d) {
     if (size < 8 || png_sig_cmp((png_const_bytep)data, 0, 8) != 0) return "Not a PNG file";
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, ignore_warning);
+    static bool too_large;  // main thread only, like every image load
+    too_large = false;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &too_large, quiet_error, ignore_warning);
     if (!png) return "Out of memory";
     png_infop info = png_create_info_struct(png);
     png_infop end_info = png_create_info_struct(png);
@@ -84,15 +97,19 @@ static const char* run_decode(const unsigned char* data, size_t size, PngDecode*
     if (!info || !end_info || setjmp(png_jmpbuf(png))) {
         png_free(png, rows);
         png_destroy_read_struct(&png, &info, &end_info);
-        return "Can't decode PNG data";
+        return too_large ? TOO_LARGE : "Can't decode PNG data";
     }
     png_set_user_limits(png, IMAGE_MAX_SIDE, IMAGE_MAX_SIDE);
     png_set_read_fn(png, &reader, read_from_memory);
     png_read_info(png, info);
     png_uint_32 width = png_get_image_width(png, info);
     png_uint_32 height = png_get_image_height(png, info);
-    if ((unsigned long long)width * height > IMAGE_MAX_PIXELS) png_error(png, "Image too large");
+    if ((unsigned long long)width * height > IMAGE_MAX_PIXELS) png_error(png, TOO_LARGE);
     append_text_chunks(png, info, d->text);
+    // Deflate expands at most 1032 times, so a picture much larger than that
+    // over the file's size cannot be real data: refuse before allocating.
+    if ((unsigned long long)png_get_rowbytes(png, info) * height > (unsigned long long)size * 1032 + (1u << 20))
+        png_error(png, TOO_LARGE);
     set_transforms(png, info, d->target);
     d->width = (int)width;
     d->height = (int)height;
@@ -148,7 +165,7 @@ bool decode_png_grey16(const unsigned char* data, size_t size, int* width, int* 
 // Rows are given top to bottom; `depth` 8 or 16 bits per sample.
 static bool run_encode(const unsigned char* const* rows, int width, int height, int colour_type, int depth,
                        std::vector<unsigned char>* out) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, ignore_warning);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, quiet_error, ignore_warning);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
     if (!info || setjmp(png_jmpbuf(png))) {

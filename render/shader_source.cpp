@@ -108,6 +108,14 @@ static const char* const NORM_ENV_VS =
     "    gl_FrontColor = gl_Color;\n"
     "}\n";
 
+// Textured colour lit by ambient, diffuse and the material's specular term.
+#define LIT_COLOUR                                                                   \
+    "    vec4 t = texture2D(tex, gl_TexCoord[0].xy);\n"                             \
+    "    vec3 rgb = (ambient.rgb + diffuse.rgb * ndl) * t.rgb\n"                    \
+    "        + gl_FrontMaterial.specular.rgb * gl_LightSource[0].specular.rgb\n"    \
+    "          * pow(rdl, gl_FrontMaterial.shininess);\n" FOG                       \
+    "    gl_FragColor = vec4(rgb, ambient.a * t.a);\n"
+
 static const char* const LIT_FS =
     HEADER LIT_VARYINGS
     "uniform sampler2D tex;\n"
@@ -115,12 +123,7 @@ static const char* const LIT_FS =
     "varying vec3 viewer;\n"
     "void main() {\n"
     "    vec3 n = normalize(normal);\n" LIGHT_TERMS
-    "    vec4 t = texture2D(tex, gl_TexCoord[0].xy);\n"
-    "    vec3 rgb = (ambient.rgb + diffuse.rgb * ndl) * t.rgb\n"
-    "        + gl_FrontMaterial.specular.rgb * gl_LightSource[0].specular.rgb\n"
-    "          * pow(rdl, gl_FrontMaterial.shininess);\n" FOG
-    "    gl_FragColor = vec4(rgb, ambient.a * t.a);\n"
-    "}\n";
+    LIT_COLOUR "}\n";
 
 static const char* const NORM_LIT_FS =
     HEADER LIT_VARYINGS
@@ -130,12 +133,7 @@ static const char* const NORM_LIT_FS =
     "varying vec3 viewer;\n"
     "varying vec3 tangent;\n"
     "void main() {\n" MAPPED_NORMAL LIGHT_TERMS
-    "    vec4 t = texture2D(tex, gl_TexCoord[0].xy);\n"
-    "    vec3 rgb = (ambient.rgb + diffuse.rgb * ndl) * t.rgb\n"
-    "        + gl_FrontMaterial.specular.rgb * gl_LightSource[0].specular.rgb\n"
-    "          * pow(rdl, gl_FrontMaterial.shininess);\n" FOG
-    "    gl_FragColor = vec4(rgb, ambient.a * t.a);\n"
-    "}\n";
+    LIT_COLOUR "}\n";
 
 // Specular colour and exponent from smap; an exponent of 127.875 or more
 // (alpha 1.0) means the material's own shininess.

@@ -36,15 +36,12 @@ static std::vector<std::unique_ptr<TextureRecord>> textures;  // load order
 static std::vector<LinkRecord> links;
 static int generation;
 static size_t memory_total;
-static TextureParams params = {COMPRESS_REQUESTED};
 
 // Link files may name further links; deeper chains are refused.
 static const int MAX_LINK_DEPTH = 16;
 
 static void (*message_sink)(const char*, void*);
 static void* message_self;
-
-TextureParams& texture_params() { return params; }
 
 void set_texture_message_sink(void (*sink)(const char* text, void* self), void* self) {
     message_sink = sink;
@@ -359,8 +356,9 @@ static int load_texture_at_depth(const char* name, int depth) {
         return 0;
     }
     bytes = std::vector<unsigned char>();
-    if (is_png && (params.compress == COMPRESS_ALWAYS ||
-                   (params.compress == COMPRESS_REQUESTED && image.info.find("[compress]") != std::string::npos)))
+    int compress = render_options().texture_compress;
+    if (is_png && (compress == COMPRESS_ALWAYS ||
+                   (compress == COMPRESS_REQUESTED && image.info.find("[compress]") != std::string::npos)))
         flags |= TEXTURE_COMPRESS;
     bool max_alpha = image.info.find("[mip_max_alpha]") != std::string::npos;
     int reduction = full_detail ? 0 : render_options().model_texture_skip;
@@ -384,9 +382,43 @@ static int load_texture_at_depth(const char* name, int depth) {
     if (tid == 0) return 0;
     memory_total += memory;
     texture_register(tid, name, memory, image.info.empty() ? nullptr : &image.info);
-    if (!is_power_of_two(image.width) || !is_power_of_two(image.height))
+    if (!is_power_of_two(width) || !is_power_of_two(height))
         texture_say("Warning: Non power of 2 texture '%.950s'", name);
     return tid;
 }
 
 int load_texture(const char* name) { return name ? load_texture_at_depth(name, 0) : 0; }
+
+// ---- companion maps -----------------------------------------------------------
+
+static bool ends_with(const std::string& s, const char* tail) {
+    size_t n = strlen(tail);
+    return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
+}
+
+// `base` up to (not including) the last `separator`, or all of it.
+static std::string cut_at_last(const std::string& base, char separator) {
+    size_t at = base.rfind(separator);
+    return at == std::string::npos ? base : base.substr(0, at);
+}
+
+static int load_first_of(const std::string& stem, const std::string& kind, const char* suffix) {
+    static const char* const EXTENSIONS[3] = {".seq", ".png", ".ppm"};
+    for (const char* extension : EXTENSIONS) {
+        if (int tid = load_texture((stem + kind + suffix + extension).c_str())) return tid;
+    }
+    return 0;
+}
+
+int load_companion_texture(const char* texture, const char* model, const char* kind) {
+    if (texture && *texture) {
+        std::string name = texture;
+        int tid;
+        if (ends_with(name, "-repeat.png") || ends_with(name, "-repeat.ppm") || ends_with(name, "-repeat.seq"))
+            tid = load_first_of(cut_at_last(name, '-'), kind, "-repeat");
+        else
+            tid = load_first_of(cut_at_last(name, '.'), kind, "");
+        if (tid) return tid;
+    }
+    return model && *model ? load_first_of(cut_at_last(model, '.'), kind, "") : 0;
+}

@@ -16,16 +16,10 @@ enum {
     TEXTURE_NO_MIPMAP = 8,
 };
 
-// "texture_compress": which PNG textures are compressed.
-enum { COMPRESS_NO = 0, COMPRESS_REQUESTED = 1, COMPRESS_ALWAYS = 2 };
-
-// Process-wide texture settings, filled by start-up from "texture_compress".
+// `render_options().texture_compress`: which PNG textures are compressed.
 // The detail reduction r (mip levels dropped from large textures) is
 // `render_options().model_texture_skip`.
-struct TextureParams {
-    int compress;  // COMPRESS_*
-};
-TextureParams& texture_params();
+enum { COMPRESS_NO = 0, COMPRESS_REQUESTED = 1, COMPRESS_ALWAYS = 2 };
 
 // Loads (or reuses) the texture of a data name. A leading "!" means full
 // detail. 0 when the file cannot be read ("Can't open texture" when verbose).
@@ -35,6 +29,12 @@ TextureParams& texture_params();
 int find_texture(const char* name);
 const char* texture_name(int tid);  // null for an unknown tid
 const char* texture_info(int tid);  // ".info" text and PNG text chunks; null when absent
+
+// The normal ("_norm") or specular ("_spec") map of a statue's texture: for
+// "x-repeat.png" (or .ppm, .seq) the names "x_norm-repeat.seq", ".png",
+// ".ppm"; otherwise the extension replaced by "_norm.seq", ".png", ".ppm";
+// then the same endings on the model's name. The first that loads, or 0.
+int load_companion_texture(const char* texture, const char* model, const char* kind);
 
 // Creates a texture from a whole mip chain (3 or 4 bytes per pixel) without
 // detail reduction; 0 on failure. Not registered by name.

@@ -33,6 +33,7 @@ static std::vector<std::unique_ptr<Animation>> animations;
 static const int MAX_FRAMES = 1024;
 static const int MAX_SEQUENCE = 65536;
 static const int MAX_FRAME_PIXELS = 65536;
+static const size_t MAX_ANIMATION_BYTES = (size_t)64 << 20;
 
 static Animation* animation_of(int tid) {
     for (auto& a : animations)
@@ -164,9 +165,15 @@ int load_animation(const char* name, const unsigned char* data, size_t size, int
         }
     }
     anim->frames.resize((size_t)frame_count);
+    size_t total_bytes = 0;
     for (int i = 0; i < frame_count; i++) {
         AnimFrame* f = &anim->frames[i];
         if (!read_frame(&r, i, f)) return 0;
+        total_bytes += f->chain.size();
+        if (total_bytes > MAX_ANIMATION_BYTES) {
+            texture_say("Error reading .seq: frames exceed %d MB", (int)(MAX_ANIMATION_BYTES >> 20));
+            return 0;
+        }
         const AnimFrame& first = anim->frames[0];
         if (f->width != first.width || f->height != first.height) {
             texture_say("Width/height mismatch reading .seq");

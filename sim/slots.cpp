@@ -46,6 +46,7 @@ Rider* rider_create(rider_slots* slots, int slot, int status, physics_world* w, 
     r->params.rider_mass_split = CREATION_SPLIT;
     if (params) rider_set_params(r, params);
     if (assets) (void)bike_load_assets(info, assets);
+    if (status == RIDER_SHOWN) bike_body_set_presence(&r->bike, 0);  // played back until bumped
     slots->slot[slot].rider = r;
     slots->slot[slot].status = status;
     if (status == RIDER_LOCAL) slots->local_slot = slot;

@@ -70,7 +70,8 @@ void rider_slots_clear(rider_slots* slots);
 // Builds the rider of `slot` from catalogue row `info`: bodies and joints at
 // the catalogue positions with rider mass split 1/3, then `params` (null:
 // all zero, split 1/3) are applied, then the models and shapes are asked of
-// `assets` (null: none loaded). Null when the slot is outside 0..159 or
+// `assets` (null: none loaded). A shown rider starts with presence 0, the
+// others with 1. Null when the slot is outside 0..159 or
 // taken, or the row cannot be built.
 [[nodiscard]] Rider* rider_create(rider_slots* slots, int slot, int status, physics_world* w, const BikeInfo* info,
                                   const RiderParams* params, bool has_ground_queries, const bike_asset_ops* assets);

@@ -32,6 +32,16 @@ GLuint solid_texture(unsigned char r, unsigned char g, unsigned char b) {
     return tid;
 }
 
+// A 1 x 1 texture bound to `unit`.
+GLuint solid_texture_on(int unit, unsigned char r, unsigned char g, unsigned char b, unsigned char a) {
+    gl_caps().active_texture(GL_TEXTURE0_ARB + unit);
+    GLuint tid = solid_texture(r, g, b);
+    unsigned char px[4] = {r, g, b, a};
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, px);
+    gl_caps().active_texture(GL_TEXTURE0_ARB);
+    return tid;
+}
+
 // Head-on white light, half-grey diffuse material, no ambient, no fog.
 void set_scene() {
     glViewport(0, 0, 64, 64);
@@ -55,8 +65,9 @@ void set_scene() {
     glFogf(GL_FOG_DENSITY, 0.0f);
 }
 
-// A quad covering x, y in [-0.5, 0.5] around `centre_x`, bound to bone 0.
-void draw_quad(float centre_x) {
+// A quad covering x, y in [-0.5, 0.5] around `centre_x` at eye depth `z`,
+// bound to bone 0, tangent along x.
+void draw_quad(float centre_x, float z = 0.0f) {
     const GlCaps& gl = gl_caps();
     glBegin(GL_QUADS);
     float xs[4] = {-0.5f, 0.5f, 0.5f, -0.5f}, ys[4] = {-0.5f, -0.5f, 0.5f, 0.5f};
@@ -66,7 +77,7 @@ void draw_quad(float centre_x) {
         gl.multi_tex_coord_4f(GL_TEXTURE2_ARB, 1, 0, 0, 0);
         gl.multi_tex_coord_4f(GL_TEXTURE3_ARB, 0, 0, 0, 0);
         gl.multi_tex_coord_2f(GL_TEXTURE0_ARB, 0.5f, 0.5f);
-        glVertex3f(centre_x + xs[i], ys[i], 0);
+        glVertex3f(centre_x + xs[i], ys[i], z);
     }
     glEnd();
 }
@@ -120,6 +131,37 @@ TEST_F(ShaderTest, BonesMoveTheQuadAndZeroBonesRestoreTheFixedTransform) {
     glDeleteTextures(1, &tid);
 }
 
+TEST_F(ShaderTest, SpecularMapAlphaOneMeansTheMaterialShininess) {
+    // Black texture, flat normal map, white specular map: only the specular
+    // term lights the pixel. A quarter off-centre the reflection is 0.89 off
+    // the light, so shininess 128 darkens it while the map's own exponent
+    // 0.125 (alpha 0) keeps it bright.
+    struct {
+        unsigned char smap_alpha;
+        bool bright;
+    } cases[] = {{255, false}, {0, true}};
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.smap_alpha);
+        GLuint tex = solid_texture_on(0, 0, 0, 0, 255);
+        GLuint nmap = solid_texture_on(1, 128, 128, 255, 255);
+        GLuint smap = solid_texture_on(2, 255, 255, 255, c.smap_alpha);
+        set_scene();
+        float white[4] = {1, 1, 1, 1};
+        glLightfv(GL_LIGHT0, GL_SPECULAR, white);
+        glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 128.0f);
+        use_program(PROGRAM_NORM_SPEC_LIT);
+        set_bones(0, nullptr, nullptr, nullptr);
+        draw_quad(0, -0.5f);
+        use_program(PROGRAM_FIXED);
+        unsigned char rgb[3];
+        pixel_at(40, 32, rgb);
+        if (c.bright) EXPECT_GT(rgb[0], 200);
+        else EXPECT_LT(rgb[0], 10);
+        GLuint ids[3] = {tex, nmap, smap};
+        glDeleteTextures(3, ids);
+    }
+}
+
 TEST_F(ShaderTest, UseProgramCountsOnlyRealSwitches) {
     reset_program_switch_count();
     struct {
@@ -155,4 +197,24 @@ TEST(GlExt, ExtensionNamesMatchWholeWords) {
     EXPECT_FALSE(gl_extension_listed(list, "GL_ARB_vertex_shader"));
     EXPECT_FALSE(gl_extension_listed(list, "GL_EXT"));
     EXPECT_FALSE(gl_extension_listed(nullptr, "GL_EXT_x"));
+}
+
+TEST_F(ShaderTest, CameraRotationReachesTheEnvironmentProgramsTransposed) {
+    // Camera modelview (column order) rotating 90 degrees about y, moved away.
+    float camera[16] = {0, 0, 1, 0, 0, 1, 0, 0, -1, 0, 0, 0, 5, 6, 7, 1};
+    use_program(PROGRAM_LIT);
+    set_shader_camera(camera);
+    EXPECT_EQ(current_program(), 0);
+    auto get_uniform = (PFNGLGETUNIFORMFVARBPROC)test_gl_proc_address("glGetUniformfvARB");
+    ASSERT_NE(get_uniform, nullptr);
+    GLhandleARB env = 0;
+    use_program(PROGRAM_ENV);
+    auto get_handle = (PFNGLGETHANDLEARBPROC)test_gl_proc_address("glGetHandleARB");
+    ASSERT_NE(get_handle, nullptr);
+    env = get_handle(GL_PROGRAM_OBJECT_ARB);
+    use_program(PROGRAM_FIXED);
+    float envmat[9] = {};
+    get_uniform(env, gl_caps().get_uniform_location(env, "envmat"), envmat);
+    float want[9] = {0, 0, -1, 0, 1, 0, 1, 0, 0};  // column order of the transpose
+    for (int i = 0; i < 9; i++) EXPECT_FLOAT_EQ(envmat[i], want[i]) << i;
 }

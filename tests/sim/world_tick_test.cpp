@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "crf250_fixture.h"
+#include "sim/replay.h"
 #include "sim/slots.h"
 
 namespace {
@@ -54,7 +55,10 @@ TEST(WorldTick, RidersByTypeAndRotatingQueries)
     EXPECT_EQ(rec.queried, (std::vector<int>{7, 40, 2}));
     EXPECT_EQ(rec.robots, (std::vector<int>{7}));
     EXPECT_EQ(rec.controlled, (std::vector<int>{2, 40}));
-    // The shown rider's presence fell by one tick; the others stay present.
+    EXPECT_EQ(slots->slot[40].rider->bike.presence, 0);  // shown riders start absent
+    // A bumped shown rider's presence falls by one tick per step; the others stay present.
+    rider_presence_bump(slots->slot[40].rider);
+    world_tick(&tw.w, slots, 5, &ops);
     EXPECT_FLOAT_EQ(slots->slot[40].rider->bike.presence, 1 - 1 / 128.0f);
     EXPECT_EQ(slots->slot[2].rider->bike.presence, 1);
     rider_slots_free(slots);
