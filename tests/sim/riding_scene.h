@@ -1,5 +1,5 @@
-// A headless riding scene for tests: one crf250(2008) rider on flat ground
-// at y = 0 with a simple test tire contact, held upright by test-only joints
+// A headless riding scene for tests: one crf250(2008) rider on a flat
+// terrain at y = 0 with the program's tire contact, held upright by test-only joints
 // (balance is the rider model's job, not the drivetrain's), driven through
 // the race tick and the controls-to-forces step.
 #pragma once
@@ -7,11 +7,13 @@
 #include <ode/ode.h>
 
 #include "crf250_params.h"
+#include "sim/collide.h"
 #include "sim/controls_step.h"
 #include "sim/drivetrain.h"
 #include "sim/slots.h"
 #include "sim/world.h"
 #include "sim/world_tick.h"
+#include "track/terrain.h"
 
 struct RidingScene {
     physics_world w = {};
@@ -20,15 +22,19 @@ struct RidingScene {
     dJointID upright = nullptr;   // test-only: no roll, no yaw
     int tick = 0;
     float clutch_lever = 0;       // 0..1 lever; the engagement follows the let-out rule
-    double tire_stiffness = 2000; // lb/ft
-    double tire_damping = 40;     // lb per ft/s
-    double friction = 1.0;
+    Terrain* ground = nullptr;    // flat at y = 0; beyond its edge the edge heights go on
+    contact_scene contacts = {};
+    bool has_contacts = false;
 
-    bool create(double lift_ft, bool hold_upright = true)
+    bool create(double lift_ft, bool hold_upright = true, float friction = 1.0f)
     {
         if (!physics_world_create(&w)) return false;
         slots = rider_slots_create();
-        if (!slots) return false;
+        ground = terrain_create(5, 1.0f, 0);
+        if (!slots || !ground) return false;
+        ground->surfaces.entries[0].friction[0] = {friction, 1.0f};
+        contact_scene_init(&contacts, ground, nullptr);
+        has_contacts = true;
         const BikeInfo* bike = crf250_row();
         RiderParams params = default_params(bike);
         r = rider_create(slots, 0, RIDER_LOCAL, &w, bike, &params, true, nullptr);
@@ -58,48 +64,19 @@ struct RidingScene {
             rider_slots_destroy_all(slots);
             rider_slots_free(slots);
         }
+        if (has_contacts) contact_scene_free(&contacts);
+        terrain_free(ground);
         if (w.world) {
             physics_world_destroy_contacts(&w);
             physics_world_destroy(&w);
         }
     }
 
-    // The tire as its lowest point below the axle (the bike stays upright):
-    // a soft contact with friction, and the wheel record the drivetrain reads.
-    static void wheel_contact(RidingScene* s, wheel_record* wr)
+    static void make_contacts(void* self, rider_slots* slots, physics_world* w, int tick)
     {
-        const dReal* p = dBodyGetPosition(wr->body);
-        const double reach = wr->major_radius + wr->tube_radius;
-        // The contact point lies on the ground, where the deflected tire meets it.
-        const double point[3] = {p[0], 0, p[2]};
-        wr->depth = (float)(reach - p[1]);
-        dVector3 v;
-        dBodyGetPointVel(wr->body, point[0], point[1], point[2], v);
-        for (int i = 0; i < 3; i++) {
-            wr->contact_point[i] = (float)point[i];
-            wr->contact_velocity[i] = (float)v[i];
-            wr->contact_normal[i] = i == 1 ? 1.0f : 0.0f;
-        }
-        if (wr->depth <= 0) return;
-        double erp, cfm;
-        if (!spring_erp_cfm(s->tire_stiffness, s->tire_damping, &erp, &cfm)) return;
-        dContact c = {};
-        c.surface.mode = dContactSoftERP | dContactSoftCFM | dContactApprox1;
-        c.surface.mu = s->friction;
-        c.surface.soft_erp = erp;
-        c.surface.soft_cfm = cfm;
-        for (int i = 0; i < 3; i++) c.geom.pos[i] = point[i];
-        c.geom.normal[1] = 1;
-        c.geom.depth = wr->depth;
-        dJointID j = dJointCreateContact(s->w.world, s->w.contacts, &c);
-        dJointAttach(j, wr->body, 0);
+        contact_make(&((RidingScene*)self)->contacts, slots, w, tick);
     }
-
-    static void make_contacts(void* self, rider_slots* slots, physics_world*, int)
-    {
-        RidingScene* s = (RidingScene*)self;
-        for (wheel_record& wr : slots->slot[0].rider->bike.wheel) wheel_contact(s, &wr);
-    }
+    static void wheel_query(void* self, Rider* r, int tick) { contact_wheel_query(&((RidingScene*)self)->contacts, r, tick); }
 
     // Test-only stand-in for the rider springs: stiff springs along the
     // frame's three axes hold the rider body at its seat position.
@@ -138,6 +115,7 @@ struct RidingScene {
         r->controls.clutch = clutch_let_out(r->controls.clutch, clutch_lever);
         tick_ops ops = {};
         ops.make_contacts = make_contacts;
+        ops.wheel_query = wheel_query;
         ops.control_step = control_step;
         ops.self = this;
         world_tick(&w, slots, tick, &ops);
