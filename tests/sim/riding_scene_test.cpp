@@ -4,6 +4,7 @@
 
 #include "riding_scene.h"
 #include "sim/engine.h"
+#include "sim/suspension.h"
 
 namespace {
 
@@ -96,6 +97,16 @@ TEST(RidingScene, DroppedFromThreeFeetCompressesAndRecovers) {
     EXPECT_LT(travel, 0.01);
     EXPECT_GT(s.r->bike.wheel[0].depth, 0);
     EXPECT_GT(s.r->bike.wheel[1].depth, 0);
+    // The suspension graph reads the sag as positive positions, at rest.
+    const suspension_readout g = suspension_read(&s.r->bike);
+    EXPECT_GT(g.fork_position, 0.05f);
+    EXPECT_LT(g.fork_position, 0.5f);
+    EXPECT_GT(g.swingarm_position, 0.1f);
+    EXPECT_LT(g.swingarm_position, 0.5f);
+    EXPECT_NEAR(g.fork_speed, 0, 0.05f);
+    EXPECT_NEAR(g.shock_speed, 0, 0.05f);
+    EXPECT_GT(g.fork_low_share, 0.5f);
+    EXPECT_GT(g.shock_low_share, 0.5f);
     // The bodies stay together at their joints.
     const dReal* frame = dBodyGetPosition(s.r->bike.body[BODY_FRAME]);
     const dReal* rear = dBodyGetPosition(s.r->bike.body[BODY_REAR_WHEEL]);
