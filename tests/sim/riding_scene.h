@@ -1,7 +1,7 @@
 // A headless riding scene for tests: one crf250(2008) rider on a flat
-// terrain at y = 0 with the program's tire contact, held upright by test-only joints
-// (balance is the rider model's job, not the drivetrain's), driven through
-// the race tick and the controls-to-forces step.
+// terrain at y = 0 or a loaded track, with the program's tire contact, held
+// upright by test-only joints (balance is the rider model's job, not the
+// drivetrain's), driven through the race tick and the controls-to-forces step.
 #pragma once
 #include <math.h>
 #include <ode/ode.h>
@@ -22,32 +22,44 @@ struct RidingScene {
     dJointID upright = nullptr;   // test-only: no roll, no yaw
     int tick = 0;
     float clutch_lever = 0;       // 0..1 lever; the engagement follows the let-out rule
-    Terrain* ground = nullptr;    // flat at y = 0; beyond its edge the edge heights go on
+    Terrain* ground = nullptr;    // owned; beyond its edge the edge heights go on
     contact_scene contacts = {};
     bool has_contacts = false;
 
+    // On a flat terrain at y = 0, the bike at its catalogue pose lifted by `lift_ft`.
     bool create(double lift_ft, bool hold_upright = true, float friction = 1.0f)
     {
+        Terrain* flat = terrain_create(5, 1.0f, 0);
+        if (!flat) return false;
+        flat->surfaces.entries[0].friction[0] = {friction, 1.0f};
+        const double at[3] = {0, lift_ft, 0};
+        return create_on(flat, at, 0, hold_upright);
+    }
+
+    // On `terrain` (owned from here on), the bike turned to heading `heading`
+    // (forwards along (-sin, 0, -cos)) and its catalogue origin moved to `at`.
+    bool create_on(Terrain* terrain, const double at[3], double heading, bool hold_upright = true)
+    {
+        ground = terrain;
         if (!physics_world_create(&w)) return false;
         slots = rider_slots_create();
-        ground = terrain_create(5, 1.0f, 0);
         if (!slots || !ground) return false;
-        ground->surfaces.entries[0].friction[0] = {friction, 1.0f};
         contact_scene_init(&contacts, ground, nullptr);
         has_contacts = true;
         const BikeInfo* bike = crf250_row();
         RiderParams params = default_params(bike);
         r = rider_create(slots, 0, RIDER_LOCAL, &w, bike, &params, true, nullptr);
         if (!r) return false;
-        const double up[3] = {0, lift_ft, 0};
-        bike_body_move(&r->bike, up);
+        const double up[3] = {0, 1, 0};
+        bike_body_turn(&r->bike, up, heading);
+        bike_body_move(&r->bike, at);
         if (hold_upright) {
             upright = dJointCreateAMotor(w.world, 0);
             dJointAttach(upright, r->bike.body[BODY_FRAME], 0);
             dJointSetAMotorMode(upright, dAMotorUser);
             dJointSetAMotorNumAxes(upright, 2);
             dJointSetAMotorAxis(upright, 0, 0, 0, 1, 0);  // world y: no yaw
-            dJointSetAMotorAxis(upright, 1, 0, 0, 0, 1);  // world z: no roll
+            dJointSetAMotorAxis(upright, 1, 0, -sin(heading), 0, -cos(heading));  // no roll
             dJointSetAMotorParam(upright, dParamFMax, 1e6);
             dJointSetAMotorParam(upright, dParamFMax2, 1e6);
             // The steering held straight, as a rider would.
@@ -128,5 +140,6 @@ struct RidingScene {
         return sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
     }
     double z() const { return dBodyGetPosition(r->bike.body[BODY_FRAME])[2]; }
+    double x() const { return dBodyGetPosition(r->bike.body[BODY_FRAME])[0]; }
     double frame_height() const { return dBodyGetPosition(r->bike.body[BODY_FRAME])[1]; }
 };

@@ -55,18 +55,21 @@ TEST(RidingScene, FullBrakingStopsWithoutLockingTheFront) {
     s.r->controls.rear_brake = 1;
     const double z0 = s.z();
     const int start = s.tick;
-    int front_locked_ticks = 0;
+    int locked_run = 0, longest_lock = 0;  // ticks the front wheel stood still on the ground
     while (s.speed() > 0.5 && s.tick - start < 10 * TICKS_PER_S) {
         s.step();
         const float rate = (float)dJointGetHingeAngleRate(s.r->bike.joint[JOINT_FRONT_AXLE]);
-        if (s.speed() > 10 && fabsf(rate) < 1) front_locked_ticks++;
+        // Antilock lets a wheel that stopped in one tick turn again in the next.
+        const bool is_locked = s.speed() > 10 && s.r->bike.wheel[0].depth > 0 && fabs(rate) < 1;
+        locked_run = is_locked ? locked_run + 1 : 0;
+        longest_lock = locked_run > longest_lock ? locked_run : longest_lock;
     }
     const double distance = z0 - s.z();
     printf("60-0 mph in %.0f ft, %.2f s\n", distance, (s.tick - start) / (double)TICKS_PER_S);
     EXPECT_LT(s.speed(), 0.5);
     EXPECT_GT(distance, 60);
     EXPECT_LT(distance, 250);
-    EXPECT_EQ(front_locked_ticks, 0);
+    EXPECT_LE(longest_lock, 1);
 }
 
 TEST(RidingScene, DroppedFromThreeFeetCompressesAndRecovers) {
