@@ -95,6 +95,25 @@ TEST(ControlsStep, NullOpsRunTheBikeAlone) {
     EXPECT_GT(s.r->engine_speed, 0);
 }
 
+TEST(ControlsStep, BikeResetStopsTheEngineAndSelectsFirstGear) {
+    RidingScene s;
+    ASSERT_TRUE(s.create(0, false));
+    s.r->controls.shift = 1;
+    s.r->controls.clutch = 1;
+    for (int t = 0; t < 64; t++) controls_step(s.r, t, nullptr);
+    ASSERT_EQ(s.r->controls.gear, 1);
+    ASSERT_NE(s.r->engine_angle, 0);
+    rider_reset(s.r);
+    EXPECT_EQ(s.r->engine_speed, 0);
+    EXPECT_EQ(s.r->engine_angle, 0);
+    EXPECT_EQ(s.r->controls.gear, 0);
+    EXPECT_EQ(s.r->last_shift, 0);
+    // A held upshift after the reset shifts again.
+    s.r->controls.shift = 1;
+    controls_step(s.r, 0, nullptr);
+    EXPECT_EQ(s.r->controls.gear, 1);
+}
+
 TEST(RiderControls, ClampedAndCutWhileCrashed) {
     struct {
         const char* name;
