@@ -22,11 +22,17 @@ TEST(RidingScene, AcceleratesShiftsUpAndReachesTopSpeed) {
     s.clutch_lever = 0;
     const double z0 = s.z();
     double time_to_60 = -1, top = 0;
-    int top_gear = 0;
+    int top_gear = 0, shifts = 0;
     for (int t = 0; t < 25 * TICKS_PER_S; t++) {
+        const int tick = s.tick, gear = s.r->controls.gear;
         s.step();
         const double v = s.speed();
         top = fmax(top, v);
+        if (s.r->controls.gear != gear) {
+            shifts++;
+            EXPECT_EQ(tick % 32, 0) << "automatic shifts only every 32 ticks";
+            EXPECT_EQ(s.r->controls.gear, gear + 1) << "one gear up at a time";
+        }
         top_gear = s.r->controls.gear > top_gear ? s.r->controls.gear : top_gear;
         if (time_to_60 < 0 && v >= 60 * FT_S_PER_MPH) time_to_60 = (t + 1) / (double)TICKS_PER_S;
         ASSERT_TRUE(isfinite(v));
@@ -34,7 +40,8 @@ TEST(RidingScene, AcceleratesShiftsUpAndReachesTopSpeed) {
     }
     printf("0-60 mph %.2f s, top speed %.1f mph in gear %d after %.0f ft\n", time_to_60, top / FT_S_PER_MPH,
            top_gear + 1, z0 - s.z());
-    EXPECT_GE(top_gear, 3);
+    EXPECT_EQ(top_gear, 4);  // fifth, the top gear of this bike
+    EXPECT_EQ(shifts, 4);
     EXPECT_GT(time_to_60, 2.5);
     EXPECT_LT(time_to_60, 8);
     EXPECT_GT(top / FT_S_PER_MPH, 60);
