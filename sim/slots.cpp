@@ -75,6 +75,8 @@ void rider_reset(Rider* r)
     bike_body_reset(&r->bike);
     memset(&r->controls, 0, sizeof r->controls);
     r->engine_speed = 0;
+    r->engine_angle = 0;
+    r->last_shift = 0;
     r->crash_timer = 0;
     r->dab_amount = 0;
     r->is_free_feet_start_due = false;
