@@ -1,10 +1,11 @@
 #include "sim/rider_input.h"
 
+#include "sim/drivetrain.h"
+
 #include "sim/rider_rules.h"
 #include "sim/slots.h"
-#include "sim/world.h"
 
-int rider_apply_channels(Rider* r, const float channels[CONTROL_CHANNELS], const rider_input_settings* settings)
+void rider_apply_channels(Rider* r, const float channels[CONTROL_CHANNELS], const rider_input_settings* settings)
 {
     rider_controls* c = &r->controls;
     rider_state* s = &r->aid;
@@ -20,14 +21,10 @@ int rider_apply_channels(Rider* r, const float channels[CONTROL_CHANNELS], const
     s->was_dab_channel_high = is_high;
     c->dab = settings->is_sticky_dab ? (s->is_dab_latched ? 1.0f : 0.0f) : clampf(channels[CHANNEL_DAB], 0, 1);
 
-    s->back_up = is_crashed ? 0 : clampf(channels[CHANNEL_BACK_UP], 0, 1);
+    c->back_up = is_crashed ? 0 : clampf(channels[CHANNEL_BACK_UP], 0, 1);
     c->lean = is_crashed ? 0 : clampf(channels[CHANNEL_LEAN], -1, 1);
 
-    // Letting the clutch out is gradual (4 per second); pulling it in is at once.
-    float target = clampf(1 - channels[CHANNEL_CLUTCH] * 8 / 7, 0, 1);
-    float step = (float)(4 * TICK);
-    c->clutch = target < c->clutch ? target : (target > c->clutch + step ? c->clutch + step : target);
-
+    c->clutch = clutch_let_out(c->clutch, channels[CHANNEL_CLUTCH]);
     float shift = channels[CHANNEL_SHIFT];
-    return shift > 0.5f ? 1 : (shift < -0.5f ? -1 : 0);
+    c->shift = shift > 0.5f ? 1 : (shift < -0.5f ? -1 : 0);
 }

@@ -16,6 +16,6 @@ struct rider_input_settings {
     bool is_sticky_dab;         // "Sticky Sit/Dab"
 };
 
-// Sets the rider's controls from the nine channels. Returns the shift
-// request: +1 when the shift channel is above 0.5, -1 below -0.5, else 0.
-int rider_apply_channels(Rider* r, const float channels[CONTROL_CHANNELS], const rider_input_settings* settings);
+// Sets the rider's controls from the nine channels; the shift control is +1
+// when the shift channel is above 0.5, -1 below -0.5, else 0.
+void rider_apply_channels(Rider* r, const float channels[CONTROL_CHANNELS], const rider_input_settings* settings);

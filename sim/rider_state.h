@@ -1,17 +1,16 @@
 // The rider's own state beyond the bike: riding-aid timers, landing
 // bookkeeping, the velocity history for the crash test, the extra controls
-// (back up, the sticky-dab latch) and the free feet. Embedded in every rider
+// (the sticky-dab latch) and the free feet. Embedded in every rider
 // slot; a zeroed record is the state after a reset. Written only by the
 // rider step (sim/rider_step.h) and the player input path (sim/rider_input.h).
 // Units: feet, seconds, radians, ticks.
 #pragma once
 
 struct rider_state {
-    float back_up;              // control 0..1; forced to 0 while crashed
     bool is_dab_latched;        // sticky dab: the toggled dab value
     bool was_dab_channel_high;  // sticky dab: the channel was above 0.5 last tick
     int crash_count;            // crashes so far
-    int collision_timer;        // ticks; rider-against-rider hits set it, it decays towards 0
+    int collision_timer;        // ticks; used when the session keeps no shared timers
     float landing_damping_extra;  // the landing damping factor minus 1 (0 normally)
     int descent_tick;           // first tick of the last descent in the air
     int landing_tick;           // first tick of ground contact after it

@@ -34,9 +34,14 @@ struct bike_view {
     bool front_touches, rear_touches;
 };
 
-float ground(const rider_step_ops* ops, double x, double z)
+float ground(const rider_model_env* env, double x, double z)
 {
-    return ops && ops->ground_height ? ops->ground_height(ops->self, (float)x, (float)z) : 0.0f;
+    return env->ground_height ? env->ground_height(env->self, (float)x, (float)z) : 0.0f;
+}
+
+int* collision_timer(Rider* r, const rider_model_env* env)
+{
+    return env->collision_timers ? &env->collision_timers[r->slot] : &r->aid.collision_timer;
 }
 
 void read_bike(const Rider* r, bike_view* v)
@@ -99,7 +104,7 @@ float total_mass(const Rider* r)
     return m;
 }
 
-void crash_tests(Rider* r, const rider_step_env* env, const bike_view* v)
+void crash_tests(Rider* r, const rider_model_env* env, int tick, int timer, const bike_view* v)
 {
     rider_state* s = &r->aid;
     dBodyID rider = r->bike.body[BODY_RIDER];
@@ -119,16 +124,16 @@ void crash_tests(Rider* r, const rider_step_env* env, const bike_view* v)
     float air = 0, since = 1e9f;
     if (s->landing_tick >= s->descent_tick && s->landing_tick > 0) {
         air = (s->landing_tick - s->descent_tick) * DT;
-        since = (env->tick - s->landing_tick) * DT;
+        since = (tick - s->landing_tick) * DT;
     }
     float t = crash_threshold_scale(air, since, is_airborne);
-    if (crash_test_fires((float)vec_length(rel), accel, t, s->collision_timer)) rider_crash(r, env->crash_delays);
+    if (crash_test_fires((float)vec_length(rel), accel, t, timer)) rider_crash(r, env->crash_delays);
 }
 
-void dab_assist_step(Rider* r, const bike_view* v)
+void dab_assist_step(Rider* r, int timer, const bike_view* v)
 {
     bool both = v->front_touches && v->rear_touches;
-    dab_assist_result a = dab_assist(&r->params, r->aid.collision_timer, v->speed, v->lean, r->controls.throttle,
+    dab_assist_result a = dab_assist(&r->params, timer, v->speed, v->lean, r->controls.throttle,
                                      r->controls.clutch, r->controls.dab, r->crash_timer > 0, both);
     if (a.is_dab_set) r->controls.dab = a.dab;
     if (!a.is_held) return;
@@ -138,9 +143,9 @@ void dab_assist_step(Rider* r, const bike_view* v)
     dBodyAddForce(r->bike.body[BODY_FRAME], f[0], 0, f[1]);
 }
 
-void walking_step(Rider* r, const rider_step_env* env, const bike_view* v)
+void walking_step(Rider* r, const rider_model_env* env, int tick, const bike_view* v)
 {
-    float w = walking_weight(env->tick, env->gate_drop_tick);
+    float w = walking_weight(tick, env->gate_drop_tick);
     r->controls.dab = r->crash_timer > 0 ? 0 : 1;
     float f[2];
     walking_force((float)v->vel[0], (float)v->vel[2], (float)(4 * w * v->back[0]), (float)(4 * w * v->back[2]), f);
@@ -171,9 +176,8 @@ float travel_angle(const Rider* r)
     return (float)atan2(-local[0], -local[2]);
 }
 
-void steering_step(Rider* r, const rider_step_env* env, const bike_view* v)
+void steering_step(Rider* r, const rider_model_env* env, int timer, const bike_view* v)
 {
-    const rider_step_ops* ops = env->ops;
     const wheel_record& front = r->bike.wheel[0];
     steering_inputs in = {};
     in.steering = r->controls.steering;
@@ -184,12 +188,12 @@ void steering_step(Rider* r, const rider_step_env* env, const bike_view* v)
     in.wheel_speed = (front.major_radius + front.tube_radius) * in.axle_rate;
     in.steer_angle = (float)dJointGetHingeAngle(r->bike.joint[JOINT_STEERING_HEAD]);
     in.travel_angle = travel_angle(r);
-    in.friction = ops && ops->front_friction ? ops->front_friction(ops->self, r) : 1.0f;
+    in.friction = env->front_friction ? env->front_friction(env->self, r) : 1.0f;
     const dReal* wc = dBodyGetPosition(r->bike.body[BODY_FRONT_WHEEL]);
-    in.tire_height = (float)(wc[1] - front.major_radius - front.tube_radius - ground(ops, wc[0], wc[2]));
+    in.tire_height = (float)(wc[1] - front.major_radius - front.tube_radius - ground(env, wc[0], wc[2]));
     in.front_touches = v->front_touches;
     in.steering_assist = env->is_steering_assist;
-    in.collision_timer = r->aid.collision_timer;
+    in.collision_timer = timer;
     steering_result out = normal_steering(&r->params, &in, &r->aid.landing_damping_extra);
     r->aid.steering_saturation = clampf(out.saturation, 0, 1);
     double axis[3];
@@ -197,14 +201,14 @@ void steering_step(Rider* r, const rider_step_env* env, const bike_view* v)
     add_torque_pair(r, BODY_FRONT_WHEEL, axis, out.torque);
 }
 
-void arcade_step(Rider* r, const rider_step_env* env, const bike_view* v)
+void arcade_step(Rider* r, const rider_model_env* env, const bike_view* v)
 {
     const RiderParams* p = &r->params;
     float s = r->controls.steering;
     float a = (float)dJointGetHingeAngle(r->bike.joint[JOINT_STEERING_HEAD]);
     double axis[3];
     steering_axis(r, v, axis);
-    float ahead = (float)(v->pos[1] + v->vel[1] - 16 - ground(env->ops, v->pos[0] + v->vel[0], v->pos[2] + v->vel[2]));
+    float ahead = (float)(v->pos[1] + v->vel[1] - 16 - ground(env, v->pos[0] + v->vel[0], v->pos[2] + v->vel[2]));
     if (!v->front_touches && ahead >= r->bike.info->frame_position[1]) {
         add_torque_pair(r, BODY_FRONT_WHEEL, axis, arcade_air_steering(p, s, a, env->is_steering_assist));
         return;
@@ -247,7 +251,7 @@ void apply_dab_torque(Rider* r, const bike_view* v, float e)
 }
 
 // The realign towards the track; false when the dab torque is to rest this tick.
-bool realign_step(Rider* r, const rider_step_env* env, const bike_view* v)
+bool realign_step(Rider* r, const rider_model_env* env, int timer, const bike_view* v)
 {
     const realign_target_ops* ops = env->realign;
     float tilt = fabsf(v->lean);
@@ -257,7 +261,7 @@ bool realign_step(Rider* r, const rider_step_env* env, const bike_view* v)
     if (!realign_choose_target(ops, r, target)) return true;
     float mass = total_mass(r);
     realign_plan plan = realign_plan_for(v->back, (float)(target[0] - v->pos[0]), (float)(target[2] - v->pos[2]),
-                                         r->aid.collision_timer, mass);
+                                         timer, mass);
     if (!plan.is_active) return true;
     const double vertical[3] = {0, 1, 0};
     add_yaw_motor(env->world, r->bike.body[BODY_FRAME], vertical, 0, plan.yaw_speed, plan.max_torque);
@@ -267,7 +271,7 @@ bool realign_step(Rider* r, const rider_step_env* env, const bike_view* v)
     return plan.is_dab_running;
 }
 
-void dab_step(Rider* r, const rider_step_env* env, const bike_view* v)
+void dab_step(Rider* r, rider_model_env* env, const bike_view* v)
 {
     if (r->crash_timer > 0) {
         r->dab_amount = fminf(1, r->dab_amount + DAB_RISE * DT);
@@ -276,14 +280,15 @@ void dab_step(Rider* r, const rider_step_env* env, const bike_view* v)
     if (r->controls.dab == 0 || r->params.arcade) return;
     const dReal* rp = dBodyGetPosition(r->bike.body[BODY_RIDER]);
     bool is_near_ground =
-        v->front_touches || rp[1] - ground(env->ops, rp[0], rp[2]) < 1 + r->bike.info->rider_position[1];
-    float limit = dab_speed_limit(&r->params, r->aid.collision_timer);
+        v->front_touches || rp[1] - ground(env, rp[0], rp[2]) < 1 + r->bike.info->rider_position[1];
+    int timer = *collision_timer(r, env);
+    float limit = dab_speed_limit(&r->params, timer);
     if (!dab_allowed(v->speed, limit, v->lean, is_near_ground, v->front_touches && v->rear_touches)) return;
     r->dab_amount = fminf(1, r->dab_amount + DAB_RISE * DT);
     bool is_torque_due = true;
     if (v->speed < DAB_SLOW_SPEED) {
-        if (env->is_realign_after_fall && r->aid.back_up <= 0.125f) is_torque_due = realign_step(r, env, v);
-    } else if (r->aid.collision_timer > 0) {
+        if (env->is_realign_after_fall && r->controls.back_up <= 0.125f) is_torque_due = realign_step(r, env, timer, v);
+    } else if (timer > 0) {
         is_torque_due = false;
     }
     if (!is_torque_due) return;
@@ -293,9 +298,9 @@ void dab_step(Rider* r, const rider_step_env* env, const bike_view* v)
     in.roll_rate = (float)(omega[0] * v->back[0] + omega[1] * v->back[1] + omega[2] * v->back[2]);
     in.speed = v->speed;
     in.steering = r->controls.steering;
-    in.back_up = r->aid.back_up;
+    in.back_up = r->controls.back_up;
     in.saturation = r->aid.steering_saturation;
-    in.collision_timer = r->aid.collision_timer;
+    in.collision_timer = timer;
     apply_dab_torque(r, v, dab_torque(&r->params, &in));
 }
 
@@ -328,13 +333,13 @@ void match_velocity(dBodyID rider, const double at[3], const double n[3], float 
     for (int i = 0; i < 3; i++) vel[i] += (float)(d * n[i]);
 }
 
-void fall_foot(Rider* r, int k, const rider_step_ops* ops)
+void fall_foot(Rider* r, int k, const rider_model_env* env)
 {
     float* f = r->aid.foot[k];
     float* u = r->aid.foot_velocity[k];
     for (int i = 0; i < 3; i++) f[i] += u[i] * DT;
     u[1] -= 32 * DT;
-    float floor_y = ground(ops, f[0], f[2]) + FOOT_CLEARANCE;
+    float floor_y = ground(env, f[0], f[2]) + FOOT_CLEARANCE;
     if (f[1] < floor_y) {
         f[1] = floor_y;
         u[0] = u[1] = u[2] = 0;
@@ -373,8 +378,6 @@ void store_velocity(Rider* r)
     for (int i = 0; i < 3; i++) s->velocity_history[0][i] = u[i];
     if (s->velocity_count < 4) s->velocity_count++;
 }
-
-}  // namespace
 
 void rider_springs(Rider* r, physics_world* w)
 {
@@ -417,7 +420,7 @@ void rider_springs(Rider* r, physics_world* w)
     dJointSetHinge2Param(mount, dParamSuspensionCFM, 1 / (scale * (30 * p->rider_z_damping + 5)));
 }
 
-void rider_free_feet(Rider* r, const rider_step_ops* ops)
+void rider_free_feet(Rider* r, const rider_model_env* env)
 {
     r->dab_amount = fmaxf(0, r->dab_amount - DAB_FALL * DT);
     if (r->is_free_feet_start_due) {
@@ -429,64 +432,113 @@ void rider_free_feet(Rider* r, const rider_step_ops* ops)
         place_feet(r);
         return;
     }
-    for (int k = 0; k < 2; k++) fall_foot(r, k, ops);
+    for (int k = 0; k < 2; k++) fall_foot(r, k, env);
+}
+
+rider_model_env* as_env(void* self) { return (rider_model_env*)self; }
+
+void step_fall_mark(void* self, Rider* r, int tick)
+{
+    bike_view v;
+    read_bike(r, &v);
+    if (rider_falls_behind(tick, as_env(self)->gate_drop_tick, v.speed)) r->aid.has_fall_mark = true;
+}
+
+void step_collision_timer(void* self, Rider* r, int)
+{
+    int* timer = collision_timer(r, as_env(self));
+    *timer = collision_timer_step(*timer);
+}
+
+void step_airborne(void*, Rider* r, int tick)
+{
+    const dReal* v = dBodyGetLinearVel(r->bike.body[BODY_FRAME]);
+    rider_airborne_step(&r->aid, tick, r->bike.wheel[0].depth > 0, r->bike.wheel[1].depth > 0, (float)v[1]);
+}
+
+void step_crash(void* self, Rider* r, int tick)
+{
+    rider_model_env* env = as_env(self);
+    bike_view v;
+    read_bike(r, &v);
+    if (r->crash_timer <= 0 && !r->params.arcade) crash_tests(r, env, tick, *collision_timer(r, env), &v);
+    if (r->crash_timer <= 0) return;
+    r->controls.throttle = 0;
+    r->controls.lean = 0;
+    r->controls.back_up = 0;
+    rider_crash_sequence(r, env->world, v.lean);
+}
+
+void step_assists(void* self, Rider* r, int tick)
+{
+    rider_model_env* env = as_env(self);
+    bike_view v;
+    read_bike(r, &v);
+    if (r->controls.back_up == 0 || v.speed >= DAB_SLOW_SPEED)
+        dab_assist_step(r, *collision_timer(r, env), &v);
+    else
+        walking_step(r, env, tick, &v);
+}
+
+void step_rider_springs(void* self, Rider* r, int)
+{
+    if (r->bike.is_rider_attached) rider_springs(r, as_env(self)->world);
+}
+
+void step_steering(void* self, Rider* r, int)
+{
+    if (r->crash_timer > 0) return;
+    rider_model_env* env = as_env(self);
+    bike_view v;
+    read_bike(r, &v);
+    if (r->params.arcade)
+        arcade_step(r, env, &v);
+    else
+        steering_step(r, env, *collision_timer(r, env), &v);
+}
+
+void step_steering_damping(void*, Rider* r, int) { steering_damping(r); }
+
+void step_dab(void* self, Rider* r, int)
+{
+    bike_view v;
+    read_bike(r, &v);
+    dab_step(r, as_env(self), &v);
+}
+
+void step_free_feet(void* self, Rider* r, int) { rider_free_feet(r, as_env(self)); }
+
+void step_store_history(void*, Rider* r, int) { store_velocity(r); }
+
+}  // namespace
+
+rider_step_ops rider_model_steps(rider_model_env* env)
+{
+    rider_step_ops ops = {};
+    ops.fall_mark = step_fall_mark;
+    ops.collision_timer = step_collision_timer;
+    ops.airborne = step_airborne;
+    ops.crash = step_crash;
+    ops.assists = step_assists;
+    ops.rider_springs = step_rider_springs;
+    ops.steering = step_steering;
+    ops.steering_damping = step_steering_damping;
+    ops.dab = step_dab;
+    ops.free_feet = step_free_feet;
+    ops.store_history = step_store_history;
+    ops.self = env;
+    return ops;
+}
+
+void rider_control_step(Rider* r, int tick, rider_model_env* env)
+{
+    rider_step_ops ops = rider_model_steps(env);
+    controls_step(r, tick, &ops);
 }
 
 void rider_crash_from_contact(Rider* r, const int* crash_delays)
 {
+    r->aid.has_fall_mark = true;
     if (r->crash_timer > 0) return;
     rider_crash(r, crash_delays);
-}
-
-void rider_control_step(Rider* r, const rider_step_env* env)
-{
-    rider_state* s = &r->aid;
-    if (r->crash_timer > 0) {
-        r->controls.throttle = 0;
-        r->controls.lean = 0;
-        s->back_up = 0;
-    }
-    bike_view v;
-    read_bike(r, &v);
-    if (rider_falls_behind(env->tick, env->gate_drop_tick, v.speed)) s->has_fall_mark = true;
-    if (r->bike.presence <= 0.25f) {
-        rider_free_feet(r, env->ops);
-        return;
-    }
-    const float player_dab = r->controls.dab, player_front = r->controls.front_brake,
-                player_rear = r->controls.rear_brake;
-
-    s->collision_timer = collision_timer_step(s->collision_timer);
-    rider_airborne_step(s, env->tick, v.front_touches, v.rear_touches, (float)v.vel[1]);
-
-    if (r->crash_timer <= 0 && !r->params.arcade) crash_tests(r, env, &v);
-    if (r->crash_timer > 0) {
-        r->controls.throttle = 0;
-        rider_crash_sequence(r, env->world, v.lean);
-    }
-
-    if (s->back_up == 0 || v.speed >= DAB_SLOW_SPEED)
-        dab_assist_step(r, &v);
-    else
-        walking_step(r, env, &v);
-
-    if (r->bike.is_rider_attached) rider_springs(r, env->world);
-    const rider_step_ops* ops = env->ops;
-    if (ops && ops->suspension) ops->suspension(ops->self, r);
-    if (r->crash_timer <= 0) {
-        if (r->params.arcade)
-            arcade_step(r, env, &v);
-        else
-            steering_step(r, env, &v);
-    }
-    if (ops && ops->drivetrain) ops->drivetrain(ops->self, r);
-    steering_damping(r);
-    // The internal force balance runs in the world tick, before this step.
-    dab_step(r, env, &v);
-
-    r->controls.dab = player_dab;
-    r->controls.front_brake = player_front;
-    r->controls.rear_brake = player_rear;
-    rider_free_feet(r, env->ops);
-    store_velocity(r);
 }
