@@ -11,6 +11,8 @@
 #include "sim/rider_rules.h"
 #include "sim/slots.h"
 #include "sim/steering.h"
+#include "sim/tire.h"
+#include "track/tileinfo.h"
 #include "sim/world.h"
 
 constexpr float DT = 1.0f / 128;
@@ -41,7 +43,7 @@ float ground(const rider_model_env* env, double x, double z)
 
 int* collision_timer(Rider* r, const rider_model_env* env)
 {
-    return env->collision_timers ? &env->collision_timers[r->slot] : &r->aid.collision_timer;
+    return env->collision_timer ? env->collision_timer(env->self, r) : &r->aid.collision_timer;
 }
 
 void read_bike(const Rider* r, bike_view* v)
@@ -541,4 +543,16 @@ void rider_crash_from_contact(Rider* r, const int* crash_delays)
     r->aid.has_fall_mark = true;
     if (r->crash_timer > 0) return;
     rider_crash(r, crash_delays);
+}
+
+float rider_front_surface_friction(const Terrain* ground, const Rider* r)
+{
+    const wheel_record& w = r->bike.wheel[0];
+    double x = w.contact_point[0], z = w.contact_point[2];
+    if (!(w.depth > 0)) {
+        const dReal* p = dBodyGetPosition(r->bike.body[BODY_FRONT_WHEEL]);
+        x = p[0];
+        z = p[2];
+    }
+    return tire_surface_at(ground, x, z)->friction[0].coefficient;
 }

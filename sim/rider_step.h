@@ -20,12 +20,14 @@ struct rider_model_env {
     const int* crash_delays;        // 16 extra crash delays (ticks); null: none
     bool is_realign_after_fall;     // the "Realign After Fall" setting
     bool is_steering_assist;        // direct steering also in the air (on by default)
-    int* collision_timers;          // per slot, shared with the rider contacts; null: the rider's own
     // Friction coefficient of the surface under the front wheel. Null: 1.
     float (*front_friction)(void* self, const Rider* r);
     // Ground height (ft) at world (x, z). Null: flat ground at height 0.
     float (*ground_height)(void* self, float x, float z);
-    void* self;                     // for the two callbacks
+    // The rider's collision timer, shared with the rider contacts. Null: the
+    // one in the rider's own state.
+    int* (*collision_timer)(void* self, Rider* r);
+    void* self;                     // for the callbacks
     const realign_target_ops* realign;  // null: no realign target
 };
 
@@ -40,3 +42,9 @@ void rider_control_step(Rider* r, int tick, rider_model_env* env);
 // or against a track object): throws the rider off unless it is crashed
 // already; the fall mark is set either way.
 void rider_crash_from_contact(Rider* r, const int* crash_delays);
+
+struct Terrain;
+// The friction coefficient of the first friction point of the surface under
+// the front wheel (its contact point while it touches, else its centre):
+// what the steering's lock limit reads.
+float rider_front_surface_friction(const Terrain* ground, const Rider* r);
