@@ -76,16 +76,29 @@ void skin_model_part(ModelPart* part, const ModelBones& bones) {
 
 static bool is_skinned(const ModelPart& part) { return part.bone_count > 0; }
 
+// The halves of the arrays a draw streams: with shaders on, skinned parts
+// send their rest pose (the card skins it), whatever the CPU last posed.
+struct PartStreams {
+    const float* positions;
+    const float* normals;
+    const float* tangents;
+};
+static PartStreams part_streams(const ModelPart& part) {
+    size_t half = is_skinned(part) && shaders_active() ? (size_t)part.vertex_count * 3 : 0;
+    return {part.positions.data() + half, part.normals.data() + half, part.tangents.data() + half};
+}
+
 // Corner by corner: tangent and bone attributes (shaders on), then normal,
 // texture coordinate and position.
 static void send_immediate(const ModelPart& part, const float* uvs) {
     const GlCaps& gl = gl_caps();
     bool attributes = shaders_active() && gl.multi_tex_coord_4f;
+    PartStreams streams = part_streams(part);
     glBegin(GL_TRIANGLES);
     for (int index : part.triangles) {
         size_t i = (size_t)index;
         if (attributes) {
-            const float* t = &part.tangents[i * 3];
+            const float* t = &streams.tangents[i * 3];
             gl.multi_tex_coord_4f(GL_TEXTURE1, t[0], t[1], t[2], 1);
             if (is_skinned(part)) {
                 const float* w = &part.weights[i * 4];
@@ -94,9 +107,9 @@ static void send_immediate(const ModelPart& part, const float* uvs) {
                 gl.multi_tex_coord_4f(GL_TEXTURE3, (float)b[0], (float)b[1], (float)b[2], (float)b[3]);
             }
         }
-        glNormal3fv(&part.normals[i * 3]);
+        glNormal3fv(&streams.normals[i * 3]);
         glTexCoord2fv(&uvs[i * 2]);
-        glVertex3fv(&part.positions[i * 3]);
+        glVertex3fv(&streams.positions[i * 3]);
     }
     glEnd();
 }
@@ -116,12 +129,13 @@ static void unit_array(int unit, int size, GLenum type, const void* data) {
 static void send_arrays(const ModelPart& part, const float* uvs) {
     const GlCaps& gl = gl_caps();
     bool attributes = shaders_active() && gl.client_active_texture;
-    glVertexPointer(3, GL_FLOAT, 0, part.positions.data());
+    PartStreams streams = part_streams(part);
+    glVertexPointer(3, GL_FLOAT, 0, streams.positions);
     glEnableClientState(GL_VERTEX_ARRAY);
-    glNormalPointer(GL_FLOAT, 0, part.normals.data());
+    glNormalPointer(GL_FLOAT, 0, streams.normals);
     glEnableClientState(GL_NORMAL_ARRAY);
     if (attributes) {
-        unit_array(1, 3, GL_FLOAT, part.tangents.data());
+        unit_array(1, 3, GL_FLOAT, streams.tangents);
         if (is_skinned(part)) {
             unit_array(2, 4, GL_FLOAT, part.weights.data());
             unit_array(3, 4, GL_INT, part.bone_indices.data());
