@@ -83,8 +83,8 @@ void add_torque_pair(Rider* r, int body, const double axis[3], double torque)
     dBodyAddTorque(r->bike.body[BODY_FRAME], -axis[0] * torque, -axis[1] * torque, -axis[2] * torque);
 }
 
-// A one-axis angular motor in the contact group: `axis` in world coordinates
-// (rel 0) or in the frame's (rel 1).
+// A one-axis angular motor in the contact group about `axis`, given in world
+// coordinates and kept fixed in the world (rel 0) or turning with the frame (rel 1).
 void add_yaw_motor(physics_world* w, dBodyID frame, const double axis[3], int rel, float speed, float max_torque)
 {
     dJointID m = dJointCreateAMotor(w->world, w->contacts);
@@ -215,8 +215,7 @@ void arcade_step(Rider* r, const rider_model_env* env, const bike_view* v)
         add_torque_pair(r, BODY_FRONT_WHEEL, axis, arcade_air_steering(p, s, a, env->is_steering_assist));
         return;
     }
-    const double roll_axis[3] = {0, 0, 1};
-    add_yaw_motor(env->world, r->bike.body[BODY_FRAME], roll_axis, 1, arcade_lean_motor_speed(p, s, v->lean), 1000);
+    add_yaw_motor(env->world, r->bike.body[BODY_FRAME], v->back, 1, arcade_lean_motor_speed(p, s, v->lean), 1000);
     float rate = (float)dJointGetHingeAngleRate(r->bike.joint[JOINT_STEERING_HEAD]);
     add_torque_pair(r, BODY_FRONT_WHEEL, axis, arcade_alignment_torque(p, s, travel_angle(r), a, rate));
     dBodyID frame = r->bike.body[BODY_FRAME];

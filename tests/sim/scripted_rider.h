@@ -144,11 +144,18 @@ struct ScriptedRider {
         channels[CHANNEL_FRONT_BRAKE] = channels[CHANNEL_REAR_BRAKE] = clampf((float)(-0.1 * error - 0.2), 0, 1);
         channels[CHANNEL_STEER] = steer;
     }
-    // Steering input that turns the bike towards heading `want` (rad).
+    // Steering input that turns the bike towards heading `want` (rad): a
+    // positive input leans the bike to its +x side and turns it that way.
     float steer_towards(double want) const
     {
         double e = remainder(want - heading(), 2 * M_PI);
-        return clampf((float)(1.5 * e), -1, 1);
+        return clampf((float)(-2 * e), -1, 1);
+    }
+    // Heading (rad) from the frame towards world point (x, z).
+    double heading_to(double x, double z) const
+    {
+        const dReal* p = frame_position();
+        return atan2(-(x - p[0]), -(z - p[2]));
     }
 };
 
