@@ -369,6 +369,12 @@ void fall_foot(Rider* r, int k, const rider_model_env* env)
         double at[3] = {f[0], f[1], f[2]};
         match_velocity(rider, at, down, u);
     }
+    // The leg rules may pull a foot of a rider lying on the ground into it: keep it out.
+    floor_y = ground(env, f[0], f[2]) + FOOT_CLEARANCE;
+    if (f[1] < floor_y) {
+        f[1] = floor_y;
+        if (u[1] < 0) u[1] = 0;
+    }
 }
 
 void store_velocity(Rider* r)

@@ -161,6 +161,18 @@ TEST(RidingScene, FarTooHighLandingCrashesThenRealigns)
         if (crash_tick >= 0 && realign_tick < 0) {
             ASSERT_FALSE(s.rider->bike.is_rider_attached);
             ASSERT_EQ(s.rider->controls.throttle, 0);
+            // The free feet stay above the ground and within reach of the hips (the
+            // rule that keeps them below the hips comes last and may stretch a leg a little).
+            const BikeRiderPoints& pts = s.rider->bike.info->rider_points;
+            float leg = pts.thigh_length + pts.shin_length;
+            for (int k = 0; k < 2; k++) {
+                const float* f = s.rider->aid.foot[k];
+                const float* hip = k == 0 ? pts.left_hip : pts.right_hip;
+                dVector3 h;
+                dBodyGetRelPointPos(s.rider->bike.body[BODY_RIDER], hip[0], hip[1], hip[2], h);
+                ASSERT_GE(f[1], 0.25f - 1e-3f) << "foot " << k << " tick " << t;
+                ASSERT_LE(hypot(hypot(f[0] - h[0], f[1] - h[1]), f[2] - h[2]), leg + 0.05f);
+            }
         }
     }
     ASSERT_GE(crash_tick, 0);
