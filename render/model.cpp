@@ -59,6 +59,11 @@ static void add_weight(float* w, int* index, int bone, float weight, bool* overf
 static void normalise_weights(float* w, int* index) {
     float sum = 0;
     for (int k = 0; k < MAX_WEIGHT_SLOTS; k++) sum += w[k];
+    if (!isfinite(sum)) {  // huge weights: scale by the largest first
+        float largest = *std::max_element(w, w + MAX_WEIGHT_SLOTS);
+        sum = 0;
+        for (int k = 0; k < MAX_WEIGHT_SLOTS; k++) sum += w[k] /= largest;
+    }
     if (sum > 0) {
         for (int k = 0; k < MAX_WEIGHT_SLOTS; k++) w[k] /= sum;
     } else {
@@ -186,7 +191,7 @@ static void compute_tangents(ModelPart* part) {
     for (int i = 0; i < v; i++) {
         float* tangent = &part->tangents[(size_t)i * 3];
         float length = sqrtf(dot3(tangent, tangent));
-        if (length > 0) {
+        if (length > 0 && isfinite(length)) {
             for (int k = 0; k < 3; k++) tangent[k] /= length;
         } else {
             tangent[0] = 1, tangent[1] = 0, tangent[2] = 0;
@@ -340,7 +345,7 @@ static void collect_lods(Model* model) {
         if (strncasecmp(file, stem.c_str(), stem.size()) != 0) continue;
         const char* digits = file + stem.size();
         size_t count = strspn(digits, "0123456789");
-        if (count == 0 || count > 3 || (digits[count] != '\0' && digits[count] != '.')) continue;
+        if (count == 0 || count > 2 || (digits[count] != '\0' && digits[count] != '.')) continue;
         std::string lod_name = std::string("@") + file;
         if (lod_name.size() > 3 && strcasecmp(lod_name.c_str() + lod_name.size() - 3, ".gz") == 0)
             lod_name.resize(lod_name.size() - 3);

@@ -83,34 +83,52 @@ bool collide_spheres(const double c1[3], const ShapeSphere* s1, const double c2[
     return true;
 }
 
-void collide_apply(physics_world* w, dBodyID a, dBodyID b, const sphere_contact* c, bool is_explicit)
+static void explicit_force(dBodyID a, dBodyID b, bool a_on, bool b_on, const sphere_contact* c)
+{
+    dVector3 va = {0, 0, 0}, vb = {0, 0, 0};
+    if (a) dBodyGetPointVel(a, c->point[0], c->point[1], c->point[2], va);
+    if (b) dBodyGetPointVel(b, c->point[0], c->point[1], c->point[2], vb);
+    const double* n = c->normal;
+    double closing = (va[0] - vb[0]) * n[0] + (va[1] - vb[1]) * n[1] + (va[2] - vb[2]) * n[2];
+    double f = c->k * c->depth + c->c * closing;
+    f = f < -PENALTY_LIMIT ? -PENALTY_LIMIT : (f > PENALTY_LIMIT ? PENALTY_LIMIT : f);
+    if (!isfinite(f)) return;
+    if (b_on) dBodyAddForceAtPos(b, f * n[0], f * n[1], f * n[2], c->point[0], c->point[1], c->point[2]);
+    if (a_on) dBodyAddForceAtPos(a, -f * n[0], -f * n[1], -f * n[2], c->point[0], c->point[1], c->point[2]);
+}
+
+// The joint pushes `body` along `sign` times the contact normal.
+static void joint_on(physics_world* w, dBodyID body, dBodyID other, const sphere_contact* c, double sign,
+                     const double* surface_velocity)
+{
+    friction_contact fc = {};
+    for (int i = 0; i < 3; i++) fc.point[i] = c->point[i], fc.normal[i] = sign * c->normal[i];
+    fc.depth = c->depth, fc.mu = c->mu, fc.k = c->k, fc.c = c->c;
+    fc.surface_velocity = surface_velocity;
+    contact_add_friction_joint(w, body, other, &fc, nullptr);
+}
+
+void collide_apply(physics_world* w, dBodyID a, dBodyID b, const sphere_contact* c, int mode)
 {
     if (!c->has_normal) return;
     bool a_on = a && dBodyIsEnabled(a), b_on = b && dBodyIsEnabled(b);
-    if (is_explicit) {
+    if (mode == COLLIDE_EXPLICIT) {
+        explicit_force(a, b, a_on, b_on, c);
+        return;
+    }
+    if (mode == COLLIDE_ONE_SIDED) {
         dVector3 va = {0, 0, 0}, vb = {0, 0, 0};
         if (a) dBodyGetPointVel(a, c->point[0], c->point[1], c->point[2], va);
         if (b) dBodyGetPointVel(b, c->point[0], c->point[1], c->point[2], vb);
-        double closing = (va[0] - vb[0]) * c->normal[0] + (va[1] - vb[1]) * c->normal[1] + (va[2] - vb[2]) * c->normal[2];
-        double f = c->k * c->depth + c->c * closing;
-        f = f < -PENALTY_LIMIT ? -PENALTY_LIMIT : (f > PENALTY_LIMIT ? PENALTY_LIMIT : f);
-        if (!isfinite(f)) return;
-        const double* n = c->normal;
-        if (b_on) dBodyAddForceAtPos(b, f * n[0], f * n[1], f * n[2], c->point[0], c->point[1], c->point[2]);
-        if (a_on) dBodyAddForceAtPos(a, -f * n[0], -f * n[1], -f * n[2], c->point[0], c->point[1], c->point[2]);
+        const double moving_a[3] = {va[0], va[1], va[2]}, moving_b[3] = {vb[0], vb[1], vb[2]};
+        if (b_on) joint_on(w, b, nullptr, c, 1, moving_a);
+        if (a_on) joint_on(w, a, nullptr, c, -1, moving_b);
         return;
     }
-    if (!a_on && !b_on) return;
-    // The joint pushes its first body along the normal: the second sphere's body.
-    friction_contact fc = {};
-    for (int i = 0; i < 3; i++) fc.point[i] = c->point[i], fc.normal[i] = c->normal[i];
-    fc.depth = c->depth, fc.mu = c->mu, fc.k = c->k, fc.c = c->c;
     if (b_on)
-        contact_add_friction_joint(w, b, a_on ? a : nullptr, &fc, nullptr);
-    else {
-        for (int i = 0; i < 3; i++) fc.normal[i] = -fc.normal[i];
-        contact_add_friction_joint(w, a, nullptr, &fc, nullptr);
-    }
+        joint_on(w, b, a_on ? a : nullptr, c, 1, nullptr);
+    else if (a_on)
+        joint_on(w, a, nullptr, c, -1, nullptr);
 }
 
 ShapeSphere collide_tire_sphere(const wheel_record* w, const double other[3], double centre[3])
@@ -128,66 +146,28 @@ ShapeSphere collide_tire_sphere(const wheel_record* w, const double other[3], do
 
 // ---- Ground
 
-// Closest point of a triangle to p; true when it lies inside the face.
-static bool closest_on_triangle(const double v[3][3], const double n[3], const double p[3], double out[3])
-{
-    double nn = dot(n, n), w[3];
-    for (int i = 0; i < 3; i++) w[i] = p[i] - v[0][i];
-    double h = dot(w, n) / nn;
-    double q[3] = {p[0] - h * n[0], p[1] - h * n[1], p[2] - h * n[2]};
-    bool in = true;
-    for (int k = 0; k < 3 && in; k++) {
-        const double *a = v[k], *b = v[(k + 1) % 3];
-        double e[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]}, qa[3] = {q[0] - a[0], q[1] - a[1], q[2] - a[2]};
-        double c[3] = {e[1] * qa[2] - e[2] * qa[1], e[2] * qa[0] - e[0] * qa[2], e[0] * qa[1] - e[1] * qa[0]};
-        in = dot(c, n) >= 0;
-    }
-    if (in) {
-        for (int i = 0; i < 3; i++) out[i] = q[i];
-        return true;
-    }
-    double best = INFINITY;
-    for (int k = 0; k < 3; k++) {
-        const double *a = v[k], *b = v[(k + 1) % 3];
-        double e[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]}, pa[3] = {p[0] - a[0], p[1] - a[1], p[2] - a[2]};
-        double ee = dot(e, e), s = ee > 0 ? dot(pa, e) / ee : 0;
-        s = s < 0 ? 0 : (s > 1 ? 1 : s);
-        double x[3] = {a[0] + s * e[0], a[1] + s * e[1], a[2] + s * e[2]};
-        double d[3] = {p[0] - x[0], p[1] - x[1], p[2] - x[2]}, d2 = dot(d, d);
-        if (d2 < best) best = d2, out[0] = x[0], out[1] = x[1], out[2] = x[2];
-    }
-    return false;
-}
-
 bool collide_sphere_ground(const Terrain* t, const double centre[3], double radius, double* depth, double point[3],
                            double normal[3])
 {
     ground_cells g = contact_cell_range(t, centre[0], centre[2], radius);
     *depth = 0;
     bool found = false;
-    for (int k = g.k0; k <= g.k1; k++) {
-        for (int i = g.i0; i <= g.i1; i++) {
-            double tri[2][3][3];
-            contact_cell_triangles(t, i, k, tri);
-            for (int which = 0; which < 2; which++) {
-                const double(*v)[3] = tri[which];
-                double e1[3], e2[3], n[3], foot[3] = {centre[0], centre[1], centre[2]};
-                for (int a = 0; a < 3; a++) e1[a] = v[1][a] - v[0][a], e2[a] = v[2][a] - v[0][a];
-                n[0] = e1[1] * e2[2] - e1[2] * e2[1], n[1] = e1[2] * e2[0] - e1[0] * e2[2], n[2] = e1[0] * e2[1] - e1[1] * e2[0];
-                bool face = closest_on_triangle(v, n, centre, foot);
-                double off[3] = {centre[0] - foot[0], centre[1] - foot[1], centre[2] - foot[2]};
-                double distance = sqrt(dot(off, off));
-                if (face && dot(off, n) < 0) distance = -distance;  // centre under the face
-                double d = radius - distance;
-                if (!(d > *depth)) continue;
-                *depth = d, found = true;
-                for (int a = 0; a < 3; a++) {
-                    point[a] = foot[a];
-                    normal[a] = face || distance == 0 ? n[a] : off[a];
-                }
-            }
+    contact_each_triangle(t, g, [&](const double v[3][3]) {
+        double e1[3], e2[3], n[3], foot[3] = {centre[0], centre[1], centre[2]};
+        for (int a = 0; a < 3; a++) e1[a] = v[1][a] - v[0][a], e2[a] = v[2][a] - v[0][a];
+        n[0] = e1[1] * e2[2] - e1[2] * e2[1], n[1] = e1[2] * e2[0] - e1[0] * e2[2], n[2] = e1[0] * e2[1] - e1[1] * e2[0];
+        bool face = contact_closest_on_triangle(v, n, centre, foot);
+        double off[3] = {centre[0] - foot[0], centre[1] - foot[1], centre[2] - foot[2]};
+        double distance = sqrt(dot(off, off));
+        if (face && dot(off, n) < 0) distance = -distance;  // centre under the face
+        double d = radius - distance;
+        if (!(d > *depth)) return;
+        *depth = d, found = true;
+        for (int a = 0; a < 3; a++) {
+            point[a] = foot[a];
+            normal[a] = face || distance == 0 ? n[a] : off[a];
         }
-    }
+    });
     return found && contact_ground_normal(normal);
 }
 
@@ -295,7 +275,9 @@ static bool collide_parts(physics_world* w, const rider_part& a, const rider_par
     ShapeSphere sa[MAX_SPHERES], sb[MAX_SPHERES];
     double ca[MAX_SPHERES][3], cb[MAX_SPHERES][3];
     bool touching = false;
-    bool is_explicit = a_explicit || b_explicit;
+    // Riders meet through one-sided joints, so a crowd of touching riders
+    // never becomes one large island for the world step.
+    int mode = a_explicit || b_explicit ? COLLIDE_EXPLICIT : COLLIDE_ONE_SIDED;
     if (a.wheel && b.wheel) {  // each tire as the sphere nearest to the other
         const dReal* pb = dBodyGetPosition(b.body);
         const double centre_b[3] = {pb[0], pb[1], pb[2]};
@@ -303,7 +285,7 @@ static bool collide_parts(physics_world* w, const rider_part& a, const rider_par
         sb[0] = collide_tire_sphere(b.wheel, ca[0], cb[0]);
         sphere_contact c;
         if (!collide_spheres(ca[0], &sa[0], cb[0], &sb[0], &c)) return false;
-        collide_apply(w, a.body, b.body, &c, is_explicit);
+        collide_apply(w, a.body, b.body, &c, mode);
         return true;
     }
     if (a.wheel) {  // keep the tire second
@@ -316,7 +298,7 @@ static bool collide_parts(physics_world* w, const rider_part& a, const rider_par
             sphere_contact c;
             if (!collide_spheres(ca[i], &sa[i], cb[j], &sb[j], &c)) continue;
             touching = true;
-            collide_apply(w, a.body, b.body, &c, is_explicit);
+            collide_apply(w, a.body, b.body, &c, mode);
         }
     }
     return touching;
@@ -344,25 +326,38 @@ static void set_timers(contact_scene* s, Rider* a, Rider* b, bool front_a, bool 
 
 static bool is_simulated(const rider_slot& s) { return s.status != RIDER_SHOWN; }
 
-// Two riders; `shown` is 0, or 1 / 2 when the first / second is a shown rider.
-static void collide_riders(contact_scene* s, physics_world* w, Rider* a, Rider* b, int shown)
+// A rider's parts and how far they reach from its frame, gathered once per tick.
+struct rider_reach_info {
+    rider_part parts[SHAPED_COUNT + 2];
+    int count;
+    double frame[3];
+    double reach;
+};
+
+static void gather_parts(const contact_scene* s, const Rider* r, rider_reach_info* out)
 {
-    rider_part pa[SHAPED_COUNT + 2], pb[SHAPED_COUNT + 2];
-    int na = rider_parts(s, a, pa), nb = rider_parts(s, b, pb);
-    const dReal* fa = dBodyGetPosition(a->bike.body[BODY_FRAME]);
-    const dReal* fb = dBodyGetPosition(b->bike.body[BODY_FRAME]);
-    const double ca[3] = {fa[0], fa[1], fa[2]}, cb[3] = {fb[0], fb[1], fb[2]};
-    double d[3] = {cb[0] - ca[0], cb[1] - ca[1], cb[2] - ca[2]};
-    double reach = rider_reach(pa, na, ca) + rider_reach(pb, nb, cb);
+    out->count = rider_parts(s, r, out->parts);
+    const dReal* f = dBodyGetPosition(r->bike.body[BODY_FRAME]);
+    for (int i = 0; i < 3; i++) out->frame[i] = f[i];
+    out->reach = rider_reach(out->parts, out->count, out->frame);
+}
+
+// Two riders; `shown` is 0, or 1 / 2 when the first / second is a shown rider.
+static void collide_riders(contact_scene* s, physics_world* w, Rider* a, const rider_reach_info& ia, Rider* b,
+                           const rider_reach_info& ib, int shown)
+{
+    double d[3] = {ib.frame[0] - ia.frame[0], ib.frame[1] - ia.frame[1], ib.frame[2] - ia.frame[2]};
+    double reach = ia.reach + ib.reach;
     if (dot(d, d) > reach * reach) return;
     bool any = false, front_a = false, front_b = false;
-    for (int i = 0; i < na; i++) {
-        for (int j = 0; j < nb; j++) {
-            bool a_explicit = shown == 2 && pa[i].is_explicit_side, b_explicit = shown == 1 && pb[j].is_explicit_side;
-            if (!collide_parts(w, pa[i], pb[j], a_explicit, b_explicit)) continue;
+    for (int i = 0; i < ia.count; i++) {
+        for (int j = 0; j < ib.count; j++) {
+            const rider_part &pa = ia.parts[i], &pb = ib.parts[j];
+            bool a_explicit = shown == 2 && pa.is_explicit_side, b_explicit = shown == 1 && pb.is_explicit_side;
+            if (!collide_parts(w, pa, pb, a_explicit, b_explicit)) continue;
             any = true;
-            front_a |= pa[i].is_front;
-            front_b |= pb[j].is_front;
+            front_a |= pa.is_front;
+            front_b |= pb.is_front;
         }
     }
     if (!any) return;
@@ -394,7 +389,7 @@ static void collide_statues(contact_scene* s, physics_world* w, Rider* r, bool* 
                 for (int j = 0; j < m; j++) {
                     sphere_contact c;
                     if (!collide_spheres(centre, &ss, centres[j], &spheres[j], &c)) continue;
-                    collide_apply(w, nullptr, parts[p].body, &c, false);
+                    collide_apply(w, nullptr, parts[p].body, &c, COLLIDE_JOINT);
                     if (parts[p].body == r->bike.body[BODY_RIDER] && rider_speed > OBJECT_CRASH_SPEED)
                         crash(s, r, crashed_now);
                 }
@@ -429,15 +424,21 @@ void contact_make(contact_scene* s, rider_slots* slots, physics_world* w, int ti
         if (s->ground) ground_contacts(s, w, slot.rider, &crashed_now[k]);
         collide_statues(s, w, slot.rider, &crashed_now[k]);
     }
-    for (int a = 0; a < RIDER_SLOTS; a++) {
-        const rider_slot& sa = slots->slot[a];
-        if (!sa.rider) continue;
-        for (int b = a + 1; b < RIDER_SLOTS; b++) {
-            const rider_slot& sb = slots->slot[b];
-            if (!sb.rider) continue;
+    static rider_reach_info info[RIDER_SLOTS];  // scratch of the main thread's tick
+    int occupied[RIDER_SLOTS], count = 0;
+    for (int k = 0; k < RIDER_SLOTS; k++) {
+        if (!slots->slot[k].rider) continue;
+        gather_parts(s, slots->slot[k].rider, &info[k]);
+        occupied[count++] = k;
+    }
+    for (int i = 0; i < count; i++) {
+        const rider_slot& sa = slots->slot[occupied[i]];
+        for (int j = i + 1; j < count; j++) {
+            const rider_slot& sb = slots->slot[occupied[j]];
             bool simulated_a = is_simulated(sa), simulated_b = is_simulated(sb);
             if (!simulated_a && !simulated_b) continue;
-            collide_riders(s, w, sa.rider, sb.rider, simulated_a ? (simulated_b ? 0 : 2) : 1);
+            collide_riders(s, w, sa.rider, info[occupied[i]], sb.rider, info[occupied[j]],
+                           simulated_a ? (simulated_b ? 0 : 2) : 1);
         }
     }
     for (int k = 0; k < RIDER_SLOTS; k++) {

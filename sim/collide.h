@@ -67,10 +67,15 @@ struct sphere_contact {
 };
 bool collide_spheres(const double c1[3], const ShapeSphere* s1, const double c2[3], const ShapeSphere* s2,
                      sphere_contact* out);
+// How a sphere contact acts on its two bodies.
+enum CollideMode {
+    COLLIDE_JOINT,      // one contact joint between the bodies (joins their islands)
+    COLLIDE_ONE_SIDED,  // a joint on each body against the other's motion (islands stay apart)
+    COLLIDE_EXPLICIT,   // penalty force k depth + c (closing speed), limited to 1000 lb
+};
 // Makes the contact between the bodies of the first (a) and second (b)
-// sphere: a contact joint, or in the explicit mode a penalty force
-// k depth + c (closing speed), limited to 1000 lb, on each enabled body.
-void collide_apply(physics_world* w, dBodyID a, dBodyID b, const sphere_contact* c, bool is_explicit);
+// sphere (either may be null: a fixed object); disabled bodies take nothing.
+void collide_apply(physics_world* w, dBodyID a, dBodyID b, const sphere_contact* c, int mode);
 
 // A tire as a sphere against a sphere centred at `other`: radius r at the
 // point of the tire's centre circle nearest to `other`, friction 1,

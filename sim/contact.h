@@ -21,6 +21,24 @@ ground_cells contact_cell_range(const Terrain* t, double x, double z, double rea
 // (v1 - v0) x (v2 - v0) points out of the ground.
 void contact_cell_triangles(const Terrain* t, int i, int k, double out[2][3][3]);
 
+// Calls visit(v) with both triangles of every cell of `g`, row by row.
+template <class Visit>
+void contact_each_triangle(const Terrain* t, const ground_cells& g, Visit visit)
+{
+    for (int k = g.k0; k <= g.k1; k++) {
+        for (int i = g.i0; i <= g.i1; i++) {
+            double tri[2][3][3];
+            contact_cell_triangles(t, i, k, tri);
+            visit(tri[0]);
+            visit(tri[1]);
+        }
+    }
+}
+
+// The point of triangle v (normal n, any length) nearest to p; true when it
+// lies inside the face rather than on an edge or corner.
+bool contact_closest_on_triangle(const double v[3][3], const double n[3], const double p[3], double out[3]);
+
 // A normal out of the ground: unit, and never pointing down (a downward one
 // becomes its horizontal part, or straight up when nearly vertical).
 // False when `n` has no direction.
@@ -33,6 +51,10 @@ struct friction_contact {
     double mu;         // friction coefficient for both directions
     double k, c;       // stiffness lb/ft and damping lb per ft/s of the soft contact
     const double* first_direction;  // unit first friction direction, or null
+    // World velocity (ft/s) of the other side at the point, or null for the
+    // static ground: the joint then holds its body against that moving
+    // surface, so a body can meet another without joining its island.
+    const double* surface_velocity;
 };
 // Creates the contact joint in the contact group and attaches it to `a` and
 // `b` (null: the static world); `feedback` may be null. Null, and nothing

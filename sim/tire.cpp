@@ -23,22 +23,39 @@ void tire_torus(const wheel_record* w, torus_shape* out)
     out->tube_radius = w->tube_radius;
 }
 
+// True when the triangle cannot touch the tire: with the centre above its
+// plane, all of it beyond the tire's width or beyond R + r of the centre.
+// (A centre under the plane may be a sunk tire, which is always tested.)
+static bool out_of_reach(const torus_shape* tire, const double v[3][3])
+{
+    const double* c = tire->centre;
+    const double* a = tire->axle;
+    double side[3];
+    for (int k = 0; k < 3; k++) side[k] = (v[k][0] - c[0]) * a[0] + (v[k][1] - c[1]) * a[1] + (v[k][2] - c[2]) * a[2];
+    double e1[3], e2[3], n[3], w[3];
+    for (int i = 0; i < 3; i++) e1[i] = v[1][i] - v[0][i], e2[i] = v[2][i] - v[0][i], w[i] = c[i] - v[0][i];
+    n[0] = e1[1] * e2[2] - e1[2] * e2[1], n[1] = e1[2] * e2[0] - e1[0] * e2[2], n[2] = e1[0] * e2[1] - e1[1] * e2[0];
+    if (w[0] * n[0] + w[1] * n[1] + w[2] * n[2] <= 0) return false;
+    double r = tire->tube_radius;
+    if ((side[0] > r && side[1] > r && side[2] > r) || (side[0] < -r && side[1] < -r && side[2] < -r)) return true;
+    double foot[3];
+    contact_closest_on_triangle(v, n, c, foot);
+    double d2 = 0, reach = tire->major_radius + r;
+    for (int i = 0; i < 3; i++) d2 += (c[i] - foot[i]) * (c[i] - foot[i]);
+    return d2 > reach * reach;
+}
+
 bool tire_deepest_contact(const Terrain* t, const torus_shape* tire, torus_hit* out)
 {
     ground_cells g = contact_cell_range(t, tire->centre[0], tire->centre[2], tire->major_radius + tire->tube_radius);
     out->depth = 0;
     bool found = false;
-    for (int k = g.k0; k <= g.k1; k++) {
-        for (int i = g.i0; i <= g.i1; i++) {
-            double tri[2][3][3];
-            contact_cell_triangles(t, i, k, tri);
-            for (int which = 0; which < 2; which++) {
-                torus_hit hit;
-                torus_triangle(tire, tri[which], true, &hit);
-                if (hit.depth > out->depth) *out = hit, found = true;
-            }
-        }
-    }
+    contact_each_triangle(t, g, [&](const double v[3][3]) {
+        if (out_of_reach(tire, v)) return;
+        torus_hit hit;
+        torus_triangle(tire, v, true, &hit);
+        if (hit.depth > out->depth) *out = hit, found = true;
+    });
     return found && contact_ground_normal(out->normal);
 }
 
@@ -66,7 +83,7 @@ bool tire_first_contact(const Terrain* t, const torus_shape* tire, torus_hit* ou
             double tri[2][3][3];
             contact_cell_triangles(t, i, k, tri);
             for (int which = 0; which < 2; which++)
-                if (torus_triangle(tire, tri[which], false, out) && out->depth > 0 && contact_ground_normal(out->normal))
+                if (!out_of_reach(tire, tri[which]) && torus_triangle(tire, tri[which], false, out) && out->depth > 0 && contact_ground_normal(out->normal))
                     return true;
         }
     }
@@ -246,6 +263,12 @@ std::string tire_debug_text(const wheel_record* w, const float push[2])
     snprintf(text, sizeof text, "speed=%.2f\nslip=%.2f\nfx=%.2f\nfz=%.2f\npfx=%.2f\npfz=%.2f\n", speed, slip, fx, fz,
              pfx, pfz);
     return text;
+}
+
+std::string tire_debug_marker(const wheel_record* front, const float front_push[2], const wheel_record* rear,
+                              const float rear_push[2])
+{
+    return "front:\n" + tire_debug_text(front, front_push) + "rear:\n" + tire_debug_text(rear, rear_push);
 }
 
 wheel_deformation tire_deformation_record(const wheel_record* w, bool is_front)

@@ -70,6 +70,9 @@ tire_reading tire_read(const wheel_record* w);
 // longitudinal ground force from the contact feedback and the push handed
 // to terrain deformation (`push`, horizontal x and z). Empty when not touching.
 std::string tire_debug_text(const wheel_record* w, const float push[2]);
+// The marker text shown at the frame: "front:\n", the front block, "rear:\n", the rear block.
+std::string tire_debug_marker(const wheel_record* front, const float front_push[2], const wheel_record* rear,
+                              const float rear_push[2]);
 
 // Hand-off to terrain deformation, after the world step.
 struct wheel_deformation {

@@ -94,6 +94,10 @@ TEST_F(BikeContentTest, EveryCatalogueFileLoadsWithoutWarnings) {
                 EXPECT_NE(load_texture(name), 0);
                 for (int a = 1; a <= alternatives; a++)
                     EXPECT_NE(load_texture((base + "-alt" + std::to_string(a) + ".png").c_str()), 0) << a;
+                if (base == "@wheels") {
+                    for (const char* look : {"", "-alt1", "-alt2"})
+                        EXPECT_NE(load_texture((base + look + "_norm.png").c_str()), 0) << look;
+                }
             }
         }
     }
@@ -130,6 +134,11 @@ TEST_F(BikeContentTest, ModelsAreSkinnedFarLevelsExistAndCountsStayModest) {
         total += triangles(m);
     }
     EXPECT_LT(total, 6000);
+    // The stanchions carry a mirror-like skin for the reflection pass.
+    Model* fork_lower = load_model(bike->files[BIKE_FILE_FORK_LOWER_MODEL]);
+    EXPECT_TRUE(model_has_environment(fork_lower));
+    EXPECT_EQ(fork_lower->parts.back().shininess, MODEL_ENVIRONMENT);
+    EXPECT_FLOAT_EQ(fork_lower->parts.back().colour[3], 0.35f);
     // The tires are the catalogue's torus: their outermost points reach
     // major + tube radius from the axle.
     Model* front = load_model(bike->files[BIKE_FILE_FRONT_WHEEL_MODEL]);
@@ -321,12 +330,28 @@ std::vector<unsigned char> draw_bike(const BikeInfo& bike, const Skeleton& sk, i
         {BIKE_FILE_SIDE_PLATES_MODEL, -1, bike.frame_position},
         {BIKE_FILE_FRONT_PLATE_MODEL, -1, bike.fork_upper_position},
     };
+    const GlCaps& gl = gl_caps();
     for (const auto& r : rigid) {
         bind(r.texture < 0 ? plate_tid : load_texture(bike.files[r.texture]));
+        // With shaders the wheels take their normal map (the tread knobs) on unit 1.
+        bool mapped = shaders && r.texture == BIKE_FILE_WHEEL_TEXTURE;
+        if (mapped) {
+            gl.active_texture(GL_TEXTURE1);
+            glEnable(GL_TEXTURE_2D);
+            bind(load_texture("@wheels_norm.png"));
+            gl.active_texture(GL_TEXTURE0);
+            use_program(PROGRAM_NORM_LIT);
+        }
         glPushMatrix();
         glTranslatef(r.at[0], r.at[1], r.at[2]);
         draw_model_static(load_model(bike.files[r.model]), r.at);
         glPopMatrix();
+        if (mapped) {
+            gl.active_texture(GL_TEXTURE1);
+            glDisable(GL_TEXTURE_2D);
+            gl.active_texture(GL_TEXTURE0);
+            use_program(PROGRAM_LIT);
+        }
     }
     ModelBones bones = {9, sk.rest, sk.posed, sk.rotation};
     bind(load_texture(bike.files[BIKE_FILE_RIDER_BODY_TEXTURE]));
@@ -341,6 +366,25 @@ std::vector<unsigned char> draw_bike(const BikeInfo& bike, const Skeleton& sk, i
     glTranslatef(head[0], head[1], head[2]);
     draw_model_static(load_model(bike.files[BIKE_FILE_RIDER_HEAD_MODEL]), head);
     glPopMatrix();
+    // Reflection pass: the fork's chrome skin over the sky picture, additive.
+    glDisable(GL_LIGHTING);
+    glBlendFunc(GL_ONE, GL_ONE);
+    bind(load_texture("@sky-env.ppm"));
+    if (shaders) {
+        float camera[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, camera);
+        set_shader_camera(camera);
+        use_program(PROGRAM_ENV);
+    }
+    Model* fork_lower = load_model(bike.files[BIKE_FILE_FORK_LOWER_MODEL]);
+    if (model_has_environment(fork_lower)) {
+        float identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+        const float* at = bike.fork_lower_position;
+        glPushMatrix();
+        glTranslatef(at[0], at[1], at[2]);
+        draw_model_environment(fork_lower, eye, at, identity, nullptr);
+        glPopMatrix();
+    }
     use_program(PROGRAM_FIXED);
     glDisable(GL_ALPHA_TEST);
     glDisable(GL_BLEND);

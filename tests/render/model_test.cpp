@@ -2,6 +2,8 @@
 #include <math.h>
 #include <stdlib.h>
 
+#include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -83,11 +85,12 @@ TEST(ModelParse, FiveBoneWeightsWarnOnceAndKeepTheFourLargestNormalised) {
     Messages m;
     std::string text =
         "JM2 5 skeleton\n"
-        "16 1 1 1 1 4 1\n"
+        "16 1 1 1 1 5 1\n"
         "0 0 0 0 0 1 0 0  1 2 3 4 5\n"
         "1 0 0 0 0 1 1 0  5 4 3 2 1\n"
         "0 1 0 0 0 1 0 1  0 0 0 0 0\n"
         "0 0 1 0 0 1 0 1  0 2 0 -1 0\n"
+        "1 1 1 0 0 1 0 1  3e38 3e38 0 0 0\n"
         "0 1 2\n";
     Model* model = parse(text, "rider.jm");
     ASSERT_TRUE(model);
@@ -104,6 +107,7 @@ TEST(ModelParse, FiveBoneWeightsWarnOnceAndKeepTheFourLargestNormalised) {
         {"descending weights drop the last", 1, {5 / 14.f, 4 / 14.f, 3 / 14.f, 2 / 14.f}, {0, 1, 2, 3}},
         {"no weights share a quarter on bone 0", 2, {0.25f, 0.25f, 0.25f, 0.25f}, {0, 0, 0, 0}},
         {"one positive weight takes everything", 3, {1, 0, 0, 0}, {1, 0, 0, 0}},
+        {"weights too large to add up", 4, {0.5f, 0.5f, 0, 0}, {0, 1, 0, 0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -113,11 +117,11 @@ TEST(ModelParse, FiveBoneWeightsWarnOnceAndKeepTheFourLargestNormalised) {
         }
     }
     // The rest half starts as a copy of the file's pose.
-    ASSERT_EQ(p.positions.size(), 24u);
-    for (int i = 0; i < 12; i++) {
-        EXPECT_EQ(p.positions[12 + i], p.positions[i]);
-        EXPECT_EQ(p.normals[12 + i], p.normals[i]);
-        EXPECT_EQ(p.tangents[12 + i], p.tangents[i]);
+    ASSERT_EQ(p.positions.size(), 30u);
+    for (int i = 0; i < 15; i++) {
+        EXPECT_EQ(p.positions[15 + i], p.positions[i]);
+        EXPECT_EQ(p.normals[15 + i], p.normals[i]);
+        EXPECT_EQ(p.tangents[15 + i], p.tangents[i]);
     }
     model_free(model);
 }
@@ -377,4 +381,44 @@ TEST_F(ModelRegistryTest, RegistryReusesCaseMismatchesAndGenerations) {
     EXPECT_EQ(model_count(), 2);
     delete_unused_models(true);
     EXPECT_EQ(model_count(), 0);
+}
+
+TEST(ModelParse, MutatedFilesKeepEveryModelSafeToDraw) {
+    const std::string good =
+        "JM2 3 arm\n"
+        "16 1 1 1 1 4 2\n"
+        "0 0 0 0 0 1 0 0 1 0 0\n1 0 0 0 0 1 1 0 0.5 0.5 0\n1 1 0 0 0 1 1 1 0 0 1\n0 1 0 0 0 1 0 1 0 2 2\n"
+        "0 1 2\n0 2 3\n"
+        "-1 0.5 1 1 1 3 1\n"
+        "0 0 1 0 0 1 0 0 1 1 1\n1 0 1 0 0 1 1 0 0 0 0\n0 1 1 0 0 1 0 1 3 0 0\n"
+        "0 1 2\n";
+    const char alphabet[] = "0123456789.-+e \nnaJM";
+    std::mt19937 random(12345);
+    Messages quiet;
+    int models = 0;
+    for (int round = 0; round < 3000; round++) {
+        std::string text = good;
+        int edits = 1 + (int)(random() % 4);
+        for (int e = 0; e < edits; e++) text[random() % text.size()] = alphabet[random() % (sizeof alphabet - 1)];
+        if (random() % 4 == 0) text.resize(random() % text.size());
+        Model* model = parse(text);
+        if (!model) continue;
+        models++;
+        for (const ModelPart& p : model->parts) {
+            ASSERT_EQ(p.triangles.size(), (size_t)p.triangle_count * 3) << text;
+            for (int index : p.triangles) ASSERT_TRUE(index >= 0 && index < p.vertex_count) << text;
+            for (float v : p.positions) ASSERT_TRUE(std::isfinite(v)) << text;
+            for (float v : p.tangents) ASSERT_TRUE(std::isfinite(v)) << text;
+            for (int i = 0; i < p.vertex_count && p.bone_count > 0; i++) {
+                float sum = 0;
+                for (int k = 0; k < 4; k++) {
+                    sum += p.weights[i * 4 + k];
+                    ASSERT_TRUE(p.bone_indices[i * 4 + k] >= 0 && p.bone_indices[i * 4 + k] < p.bone_count) << text;
+                }
+                ASSERT_NEAR(sum, 1, 1e-4f) << text;
+            }
+        }
+        model_free(model);
+    }
+    EXPECT_GT(models, 100);  // the mutations leave many files readable
 }

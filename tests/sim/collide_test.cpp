@@ -73,7 +73,7 @@ TEST(CollideSpheres, ExplicitPenaltyPushesApartWithinItsLimit)
     sphere_contact c;
     ASSERT_TRUE(collide_spheres(c1, &s, c2, &s, &c));
     dBodySetLinearVel(a, 2, 0, 0);  // closing at 2 ft/s
-    collide_apply(&tw.w, a, b, &c, true);
+    collide_apply(&tw.w, a, b, &c, COLLIDE_EXPLICIT);
     const dReal* fa = dBodyGetForce(a);
     const dReal* fb = dBodyGetForce(b);
     EXPECT_NEAR(fb[0], 2000 * 0.1 + 100 * 2, 1e-6);
@@ -82,29 +82,43 @@ TEST(CollideSpheres, ExplicitPenaltyPushesApartWithinItsLimit)
     dBodySetForce(a, 0, 0, 0), dBodySetForce(b, 0, 0, 0);
     dBodySetLinearVel(a, 50, 0, 0);  // far more than the limit
     dBodyDisable(a);                 // a disabled body takes nothing
-    collide_apply(&tw.w, a, b, &c, true);
+    collide_apply(&tw.w, a, b, &c, COLLIDE_EXPLICIT);
     EXPECT_NEAR(dBodyGetForce(b)[0], 1000, 1e-9);
     EXPECT_EQ(dBodyGetForce(a)[0], 0);
     dBodyDestroy(a);
     dBodyDestroy(b);
 }
 
-TEST(CollideSpheres, JointModePushesTheSecondBodyAway)
+TEST(CollideSpheres, JointModesPushBothBodiesApartAlike)
 {
-    TestWorld tw;
-    ASSERT_TRUE(tw.ok);
-    dWorldSetGravity(tw.w.world, 0, 0, 0);
-    dBodyID a = free_body(&tw.w, 0, 0, 0), b = free_body(&tw.w, 1.9, 0, 0);
-    const double c1[3] = {0, 0, 0}, c2[3] = {1.9, 0, 0};
-    ShapeSphere s = sphere(1, 1, 2000, 100);
-    sphere_contact c;
-    ASSERT_TRUE(collide_spheres(c1, &s, c2, &s, &c));
-    collide_apply(&tw.w, a, b, &c, false);
-    physics_world_step(&tw.w);
-    EXPECT_GT(dBodyGetLinearVel(b)[0], 0);
-    EXPECT_LT(dBodyGetLinearVel(a)[0], 0);
-    dBodyDestroy(a);
-    dBodyDestroy(b);
+    // Two equal bodies 0.1 ft into each other, the first closing at 2 ft/s:
+    // both the shared joint and the pair of one-sided joints part them and
+    // keep the momentum; the one-sided pair, each side taking the other as
+    // unmoving for the step, pushes somewhat harder.
+    double parted[2][2];
+    const int modes[2] = {COLLIDE_JOINT, COLLIDE_ONE_SIDED};
+    for (int m = 0; m < 2; m++) {
+        SCOPED_TRACE(m);
+        TestWorld tw;
+        ASSERT_TRUE(tw.ok);
+        dWorldSetGravity(tw.w.world, 0, 0, 0);
+        dBodyID a = free_body(&tw.w, 0, 0, 0), b = free_body(&tw.w, 1.9, 0, 0);
+        dBodySetLinearVel(a, 2, 0, 0);
+        const double c1[3] = {0, 0, 0}, c2[3] = {1.9, 0, 0};
+        ShapeSphere s = sphere(1, 1, 2000, 100);
+        sphere_contact c;
+        ASSERT_TRUE(collide_spheres(c1, &s, c2, &s, &c));
+        collide_apply(&tw.w, a, b, &c, modes[m]);
+        physics_world_step(&tw.w);
+        parted[m][0] = dBodyGetLinearVel(a)[0], parted[m][1] = dBodyGetLinearVel(b)[0];
+        EXPECT_GT(parted[m][1], 0);
+        EXPECT_LT(parted[m][0], 2);
+        EXPECT_NEAR(parted[m][0] + parted[m][1], 2, 0.05);  // momentum kept
+        dBodyDestroy(a);
+        dBodyDestroy(b);
+    }
+    EXPECT_GE(parted[1][1], parted[0][1]);
+    EXPECT_LT(parted[1][1], 2 * parted[0][1]);
 }
 
 TEST(CollideSpheres, SphereOnTheGround)

@@ -1,6 +1,8 @@
-# The headless lap rides the compact generated track: it reads the track
-# folder the content target writes and the course the generator draws it from.
+# The ground scenes read the generated tracks from the build folder; the
+# headless lap also follows the course the generator draws the compact track from.
+if(TARGET sim_tests AND TARGET content)
+    add_dependencies(sim_tests content)
+endif()
 if(TARGET sim_tests AND TARGET rw_content_lib)
     target_link_libraries(sim_tests PRIVATE rw_content_lib)
-    add_dependencies(sim_tests content)
 endif()

@@ -40,6 +40,14 @@ struct TestWheel {
     ~TestWheel() { dBodyDestroy(w.body); }
 };
 
+// A wheel 0.1 ft into flat ground at height 0, sliding forwards (-z) at 4 ft/s.
+struct SlidingWheel {
+    Terrain* t = terrain_create(3, 1.0f, 0.0f);
+    TestWheel tw{8.3, 0.83333 + 0.33333 - 0.1, 8.0};
+    SlidingWheel() { dBodySetLinearVel(tw.w.body, 0, 0, -4); }
+    ~SlidingWheel() { terrain_free(t); }
+};
+
 }  // namespace
 
 TEST(TireContact, StiffnessGrowsWithDepthRatio)
@@ -205,11 +213,10 @@ TEST(TireContact, StepEdgeGivesUpwardHorizontalOrUpNormal)
 
 TEST(TireContact, ContactFillsTheRecordAndPushesUp)
 {
-    Terrain* t = terrain_create(3, 1.0f, 0.0f);
-    ASSERT_NE(t, nullptr);
-    TestWheel tw(8.3, 0.83333 + 0.33333 - 0.1, 8.0);
-    ASSERT_TRUE(tw.world.ok);
-    dBodySetLinearVel(tw.w.body, 0, 0, -4);
+    SlidingWheel s;
+    ASSERT_TRUE(s.t && s.tw.world.ok);
+    Terrain* t = s.t;
+    TestWheel& tw = s.tw;
     ASSERT_TRUE(tire_contact(&tw.world.w, &tw.w, t, 1.0f));
     EXPECT_NEAR(tw.w.depth, 0.1f, 1e-5f);
     EXPECT_NEAR(tw.w.contact_normal[1], 1, 1e-6f);
@@ -221,16 +228,14 @@ TEST(TireContact, ContactFillsTheRecordAndPushesUp)
     dBodySetPosition(tw.w.body, 8.3, 3, 8.0);
     EXPECT_FALSE(tire_contact(&tw.world.w, &tw.w, t, 1.0f));
     EXPECT_EQ(tw.w.depth, 0);
-    terrain_free(t);
 }
 
 TEST(TireContact, QueryRunsOncePerTickAndReads)
 {
-    Terrain* t = terrain_create(3, 1.0f, 0.0f);
-    ASSERT_NE(t, nullptr);
-    TestWheel tw(8.3, 0.83333 + 0.33333 - 0.1, 8.0);
-    ASSERT_TRUE(tw.world.ok);
-    dBodySetLinearVel(tw.w.body, 0, 0, -4);
+    SlidingWheel s;
+    ASSERT_TRUE(s.t && s.tw.world.ok);
+    Terrain* t = s.t;
+    TestWheel& tw = s.tw;
     dBodySetAngularVel(tw.w.body, -4 / 1.16666, 0, 0);  // rolling forwards (-z) without slip
     int stamp = -1;
     tire_query(&tw.w, t, 5, &stamp);
@@ -248,7 +253,6 @@ TEST(TireContact, QueryRunsOncePerTickAndReads)
     tire_query(&tw.w, t, 6, &stamp);
     EXPECT_EQ(tw.w.depth, 0);
     EXPECT_FALSE(tire_read(&tw.w).has_contact);
-    terrain_free(t);
 }
 
 TEST(TireContact, SprayCountsAndDebugText)
@@ -275,5 +279,8 @@ TEST(TireContact, SprayCountsAndDebugText)
     tw.w.contact_velocity[0] = 4;
     tw.w.contact_feedback.f1[0] = 10, tw.w.contact_feedback.f1[2] = 20;
     const float pushed[2] = {1, 2};
-    EXPECT_EQ(tire_debug_text(&tw.w, pushed), "speed=3.00\nslip=4.00\nfx=-10.00\nfz=20.00\npfx=-1.00\npfz=2.00\n");
+    const char* block = "speed=3.00\nslip=4.00\nfx=-10.00\nfz=20.00\npfx=-1.00\npfz=2.00\n";
+    EXPECT_EQ(tire_debug_text(&tw.w, pushed), block);
+    wheel_record airborne = {};
+    EXPECT_EQ(tire_debug_marker(&airborne, push, &tw.w, pushed), std::string("front:\nrear:\n") + block);
 }

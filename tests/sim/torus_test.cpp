@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "sim/contact.h"
 #include "sim/torus.h"
 
 namespace {
@@ -111,7 +112,8 @@ TEST(TorusTriangle, WheelLyingFlatStillHasALowestPoint)
 // ---- Independent check: the tire surface is every point within r of its
 // centre circle, so the depth is r minus the signed distance between the
 // circle and the triangle (negative below the face). The circle is sampled
-// densely and each sample measured exactly against the triangle.
+// densely and each sample measured exactly against the triangle (with the
+// sphere contact's closest-point routine, which the torus test does not use).
 
 namespace {
 
@@ -122,45 +124,6 @@ struct oracle {
 };
 
 double dot3(const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-
-// Closest point of the triangle to p, and whether it lies inside the face.
-bool closest_on_triangle(const double v[3][3], const double p[3], double out[3])
-{
-    double n[3], e1[3], e2[3];
-    for (int i = 0; i < 3; i++) e1[i] = v[1][i] - v[0][i], e2[i] = v[2][i] - v[0][i];
-    n[0] = e1[1] * e2[2] - e1[2] * e2[1], n[1] = e1[2] * e2[0] - e1[0] * e2[2], n[2] = e1[0] * e2[1] - e1[1] * e2[0];
-    double nn = dot3(n, n), w[3];
-    for (int i = 0; i < 3; i++) w[i] = p[i] - v[0][i];
-    double h = dot3(w, n) / nn, q[3];
-    for (int i = 0; i < 3; i++) q[i] = p[i] - h * n[i];
-    bool in = true;
-    for (int k = 0; k < 3; k++) {
-        const double *a = v[k], *b = v[(k + 1) % 3];
-        double e[3], qa[3], c[3];
-        for (int i = 0; i < 3; i++) e[i] = b[i] - a[i], qa[i] = q[i] - a[i];
-        c[0] = e[1] * qa[2] - e[2] * qa[1], c[1] = e[2] * qa[0] - e[0] * qa[2], c[2] = e[0] * qa[1] - e[1] * qa[0];
-        if (dot3(c, n) < 0) in = false;
-    }
-    if (in) {
-        for (int i = 0; i < 3; i++) out[i] = q[i];
-        return true;
-    }
-    double best = INFINITY;
-    for (int k = 0; k < 3; k++) {
-        const double *a = v[k], *b = v[(k + 1) % 3];
-        double e[3], pa[3];
-        for (int i = 0; i < 3; i++) e[i] = b[i] - a[i], pa[i] = p[i] - a[i];
-        double s = dot3(pa, e) / dot3(e, e);
-        s = s < 0 ? 0 : (s > 1 ? 1 : s);
-        double x[3], d2 = 0;
-        for (int i = 0; i < 3; i++) x[i] = a[i] + s * e[i], d2 += (p[i] - x[i]) * (p[i] - x[i]);
-        if (d2 < best) {
-            best = d2;
-            for (int i = 0; i < 3; i++) out[i] = x[i];
-        }
-    }
-    return false;
-}
 
 oracle brute_force(const torus_shape& t, const double v[3][3])
 {
@@ -182,7 +145,7 @@ oracle brute_force(const torus_shape& t, const double v[3][3])
     for (int k = 0; k < samples; k++) {
         double angle = 2 * M_PI * k / samples, q[3], foot[3];
         for (int i = 0; i < 3; i++) q[i] = t.centre[i] + t.major_radius * (cos(angle) * u[i] + sin(angle) * w[i]);
-        bool face = closest_on_triangle(v, q, foot);
+        bool face = contact_closest_on_triangle(v, n, q, foot);
         double off[3];
         for (int i = 0; i < 3; i++) off[i] = q[i] - foot[i];
         double distance = sqrt(dot3(off, off));

@@ -101,23 +101,27 @@ static std::string paint_texture(const std::string& base, int variant) {
 }
 
 // A picture and its alternative looks ("name-altN.png"). Bikes painted
-// alike share one set of pictures: the later names are link files to the
-// first name that got them.
+// alike get the same bytes, painted once.
 static void add_picture_set(ContentFiles* files, std::set<std::string>* done, std::map<std::string, std::string>* painted,
                             const std::string& base, int alternatives) {
     std::string scheme = base == "wheels" || base == "rider_body" || base == "rider_head" ? base : bike_colour_scheme(base.c_str());
-    auto first = painted->emplace(scheme, base).first->second;
     for (int v = 0; v <= alternatives; v++) {
         std::string tail = v == 0 ? ".png" : "-alt" + std::to_string(v) + ".png";
         if (!done->insert(base + tail).second) continue;
-        if (first == base) content_add(files, base + tail, paint_texture(base, v));
-        else content_add(files, base + tail, "LINK @" + first + tail + "\n");
+        auto picture = painted->find(scheme + tail);
+        if (picture == painted->end()) picture = painted->emplace(scheme + tail, paint_texture(base, v)).first;
+        content_add(files, base + tail, picture->second);
+        if (scheme == "wheels") {
+            auto normals = painted->find("wheels_norm");
+            if (normals == painted->end()) normals = painted->emplace("wheels_norm", wheel_normal_png()).first;
+            content_add(files, base + tail.substr(0, tail.size() - 4) + "_norm.png", normals->second);
+        }
     }
 }
 
 void add_bike_content(ContentFiles* files) {
     std::set<std::string> done;
-    std::map<std::string, std::string> painted;  // colour scheme -> first texture name
+    std::map<std::string, std::string> painted;  // colour scheme and look -> PNG bytes
     for (int row = 0; row < BIKE_CATALOGUE_ROWS; row++) {
         const BikeInfo& bike = *bike_catalogue_row(row);
         for (int f = 0; f < BIKE_FILE_COUNT; f++) {

@@ -35,6 +35,8 @@ struct MeshVertex3 {
     BoneMix bones;
 };
 
+constexpr float MESH_MIRROR = -1;  // s of a mirror-like part: reflection strength a, tint r, g, b
+
 // One material: shininess s (or -1 mirror, -2 self-lit), the fourth value
 // and the specular or emitted colour.
 struct MeshPart {

@@ -161,6 +161,13 @@ MeshModel bike_fork_lower_model(const BikeInfo& bike) {
     MeshPart* fender = gloss(&m);
     float reach = bike.front_wheel.tire_major_radius + bike.front_wheel.tire_tube_radius + 0.14f;
     arc_plate(fender, axle, reach, -0.65f, 1.05f, 0.27f, 6, BIKE_WHITE);
+    // Chrome gleam on the stanchions: a mirror-like skin just outside them,
+    // drawn additively in the reflection pass (it must be the last part).
+    MeshPart* chrome = m.part(MESH_MIRROR, 1, 1, 1);
+    chrome->a = 0.35f;
+    for (float side : {-leg, leg})
+        mesh_tube(chrome, axle + Vec3{side, 0, 0} - axis * 0.2f, axle + Vec3{side, 0, 0} - axis * 1.5f, 0.102f, 0.102f, 10,
+                  2, false, BIKE_EXHAUST);
     mesh_shift(&m, lower);
     return m;
 }

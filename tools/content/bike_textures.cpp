@@ -1,7 +1,10 @@
 #include "tools/content/bike_textures.h"
 
 #include <cmath>
+#include <algorithm>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "tools/content/bike_atlas.h"
 #include "tools/content/draw.h"
@@ -26,7 +29,10 @@ static void grain(ContentImage* im, UvRect r, uint32_t seed, float amount) {
     Rect p = pixels(r);
     for (int y = int(p.y0); y < int(p.y1); y++)
         for (int x = int(p.x0); x < int(p.x1); x++) {
-            float k = 1 + amount * (fbm_noise(float(x) / 6, float(y) / 6, seed, 3) - 0.5f);
+            // Four levels of grain: texture enough to read as a surface, few
+            // enough distinct values for the pictures to stay small.
+            float n = std::floor(fbm_noise(float(x) / 6, float(y) / 6, seed, 3) * 4) / 3;
+            float k = 1 + amount * (n - 0.5f);
             uint8_t* px = image_at(*im, x, y);
             for (int c = 0; c < 3; c++) px[c] = uint8_t(std::fmin(255.0f, std::fmax(0.0f, px[c] * k)));
         }
@@ -119,6 +125,40 @@ std::string bike_texture_png(const char* prefix, int variant) {
 
 // ---- wheels -----------------------------------------------------------------
 
+// Centres of the tread knobs (pixels) and their half size.
+static std::vector<std::pair<float, float>> knob_centres() {
+    std::vector<std::pair<float, float>> knobs;
+    Rect t = pixels(WHEEL_TREAD);
+    float height = t.y1 - t.y0;
+    for (int k = 0; k < 16; k++) {
+        float x = t.x0 + (t.x1 - t.x0) * (float(k) + 0.5f) / 16;
+        float stagger = (k % 2) ? 0.06f : 0.0f;
+        for (float v : {0.0f + stagger, 1.0f - stagger, 0.13f - stagger, 0.87f + stagger}) knobs.push_back({x, t.y0 + height * v});
+    }
+    return knobs;
+}
+static const float KNOB_HALF = 5;
+
+std::string wheel_normal_png() {
+    // Height 1 on the knobs with a one-pixel bevel; normals from its slope,
+    // stored as tangent-space vectors (x, y, z) * 0.5 + 0.5.
+    ContentImage height = image_make(SIDE, SIDE, 1);
+    for (auto [cx, cy] : knob_centres()) draw_rect(&height, cx - KNOB_HALF, cy - KNOB_HALF, cx + KNOB_HALF, cy + KNOB_HALF, {1, 1, 1});
+    ContentImage im = image_make(SIDE, SIDE, 3);
+    for (int y = 0; y < SIDE; y++)
+        for (int x = 0; x < SIDE; x++) {
+            auto h = [&](int px, int py) {
+                px = std::min(std::max(px, 0), SIDE - 1), py = std::min(std::max(py, 0), SIDE - 1);
+                return float(image_at(height, px, py)[0]) / 255;
+            };
+            float dx = (h(x + 1, y) - h(x - 1, y)) * 1.5f, dy = (h(x, y - 1) - h(x, y + 1)) * 1.5f;
+            float n[3] = {-dx, -dy, 1}, l = std::sqrt(n[0] * n[0] + n[1] * n[1] + 1);
+            uint8_t* p = image_at(im, x, y);
+            for (int c = 0; c < 3; c++) p[c] = uint8_t(std::lround((n[c] / l * 0.5f + 0.5f) * 255));
+        }
+    return encode(im);
+}
+
 std::string wheel_texture_png(int variant) {
     static const Rgb RIMS[3] = {{0.12f, 0.12f, 0.13f}, {0.85f, 0.68f, 0.25f}, {0.15f, 0.3f, 0.75f}};
     Rgb rim = RIMS[variant % 3];
@@ -127,14 +167,9 @@ std::string wheel_texture_png(int variant) {
     Rect t = pixels(WHEEL_TREAD);
     draw_rect(&im, t.x0, t.y0, t.x1, t.y1, {0.1f, 0.1f, 0.1f});
     float height = t.y1 - t.y0;
-    for (int k = 0; k < 16; k++) {
-        float x = t.x0 + (t.x1 - t.x0) * (float(k) + 0.5f) / 16;
-        float stagger = (k % 2) ? 0.06f : 0.0f;
-        for (float v : {0.0f + stagger, 1.0f - stagger, 0.13f - stagger, 0.87f + stagger}) {
-            float y = t.y0 + height * v;
-            draw_rect(&im, x - 5, y - 5, x + 5, y + 5, {0.2f, 0.2f, 0.2f});
-            draw_rect(&im, x - 4, y - 4, x + 3, y + 3, {0.26f, 0.26f, 0.26f});
-        }
+    for (auto [x, y] : knob_centres()) {
+        draw_rect(&im, x - KNOB_HALF, y - KNOB_HALF, x + KNOB_HALF, y + KNOB_HALF, {0.2f, 0.2f, 0.2f});
+        draw_rect(&im, x - 4, y - 4, x + 3, y + 3, {0.26f, 0.26f, 0.26f});
     }
     draw_rect(&im, t.x0, t.y0 + height * 0.28f, t.x1, t.y0 + height * 0.31f, {0.45f, 0.45f, 0.45f});  // sidewall lettering band
     draw_rect(&im, t.x0, t.y0 + height * 0.69f, t.x1, t.y0 + height * 0.72f, {0.45f, 0.45f, 0.45f});

@@ -11,5 +11,7 @@ std::string bike_texture_png(const char* prefix, int variant);
 // The name of the colour scheme a bike texture prefix is painted in ("red", ...).
 const char* bike_colour_scheme(const char* prefix);
 std::string wheel_texture_png(int variant);        // 0, 1, 2
+// The tread knobs as a tangent-space normal map ("_norm" companion of every wheel look).
+std::string wheel_normal_png();
 std::string rider_body_texture_png(int variant);   // 0..3
 std::string rider_head_texture_png(int variant);   // 0..3
