@@ -1,5 +1,6 @@
-# The ground scenes read the generated tracks from the build folder; the
-# headless lap also follows the course the generator draws the compact track from.
+# The ground scenes and the rides on the generated track read the tracks the
+# content generator built into the build folder; the headless lap also
+# follows the course the generator draws the compact track from.
 if(TARGET sim_tests AND TARGET content)
     add_dependencies(sim_tests content)
 endif()

@@ -1,237 +1,126 @@
-// Riding scenes with the scripted test rider on terrains built here: the
-// rider model, tires, suspension and drivetrain together in the real tick
-// order. Each prints what it measured.
 #include <gtest/gtest.h>
 #include <math.h>
 #include <stdio.h>
 
-#include "scripted_rider.h"
+#include "riding_scene.h"
+#include "sim/engine.h"
+#include "sim/suspension.h"
 
-namespace
-{
+namespace {
 
-constexpr double MPH_20 = 29.333;  // ft/s
-constexpr int SECOND = 128;        // ticks
+constexpr double FT_S_PER_MPH = 5280.0 / 3600;
+constexpr int TICKS_PER_S = 128;
 
-// Ride straight up to `speed` from a standstill for `ticks`.
-void ride_up_to(ScriptedRider* s, double speed, int ticks)
-{
-    for (int t = 0; t < ticks; t++) {
-        s->drive(speed, 0);
-        s->step();
+TEST(RidingScene, AcceleratesShiftsUpAndReachesTopSpeed) {
+    RidingScene s;
+    ASSERT_TRUE(s.create(0.1));
+    s.clutch_lever = 1;
+    for (int t = 0; t < TICKS_PER_S; t++) s.step();  // settle on the suspension, clutch in
+    EXPECT_LT(s.speed(), 0.5);
+
+    s.r->controls.throttle = 1;
+    s.clutch_lever = 0;
+    const double z0 = s.z();
+    double time_to_60 = -1, top = 0;
+    int top_gear = 0, shifts = 0;
+    for (int t = 0; t < 25 * TICKS_PER_S; t++) {
+        const int tick = s.tick, gear = s.r->controls.gear;
+        s.step();
+        const double v = s.speed();
+        top = fmax(top, v);
+        if (s.r->controls.gear != gear) {
+            shifts++;
+            EXPECT_EQ(tick % 32, 0) << "automatic shifts only every 32 ticks";
+            EXPECT_EQ(s.r->controls.gear, gear + 1) << "one gear up at a time";
+        }
+        top_gear = s.r->controls.gear > top_gear ? s.r->controls.gear : top_gear;
+        if (time_to_60 < 0 && v >= 60 * FT_S_PER_MPH) time_to_60 = (t + 1) / (double)TICKS_PER_S;
+        ASSERT_TRUE(isfinite(v));
+        ASSERT_LT(s.r->engine_speed * RPM_PER_RAD_S, 14000);
     }
+    printf("0-60 mph %.2f s, top speed %.1f mph in gear %d after %.0f ft\n", time_to_60, top / FT_S_PER_MPH,
+           top_gear + 1, z0 - s.z());
+    EXPECT_EQ(top_gear, 4);  // fifth, the top gear of this bike
+    EXPECT_EQ(shifts, 4);
+    EXPECT_GT(time_to_60, 2.5);
+    EXPECT_LT(time_to_60, 8);
+    EXPECT_GT(top / FT_S_PER_MPH, 60);
+    EXPECT_LT(top / FT_S_PER_MPH, 95);
+    EXPECT_GT(z0 - s.z(), 0);  // forwards is -z
 }
 
-// A tabletop across the whole width, its face starting at z = `face_z` and
-// facing -z (the way the bikes ride): face up `height` over `face` ft, a flat
-// top of `top` ft, a landing down over `landing` ft.
-Terrain* tabletop_ground(float face_z, float height, float face, float top, float landing)
-{
-    Terrain* t = terrain_create(7, 2, 0);  // 512 ft square
-    if (!t) return nullptr;
-    for (int k = 0; k < t->dim; k++) {
-        float d = face_z - k * 2.0f;  // ft past the face's foot, riding towards -z
-        float h = 0;
-        if (d > 0 && d <= face)
-            h = height * d / face;
-        else if (d > face && d <= face + top)
-            h = height;
-        else if (d > face + top && d <= face + top + landing)
-            h = height * (1 - (d - face - top) / landing);
-        for (int i = 0; i < t->dim; i++) terrain_set_height(t, i, k, h);
+TEST(RidingScene, FullBrakingStopsWithoutLockingTheFront) {
+    RidingScene s;
+    ASSERT_TRUE(s.create(0.1));
+    s.r->controls.throttle = 1;
+    while (s.speed() < 60 * FT_S_PER_MPH && s.tick < 20 * TICKS_PER_S) s.step();
+    ASSERT_GE(s.speed(), 60 * FT_S_PER_MPH);
+
+    s.r->controls.throttle = 0;
+    s.clutch_lever = 1;
+    s.r->controls.front_brake = 1;
+    s.r->controls.rear_brake = 1;
+    const double z0 = s.z();
+    const int start = s.tick;
+    int locked_run = 0, longest_lock = 0;  // ticks the front wheel stood still on the ground
+    while (s.speed() > 0.5 && s.tick - start < 10 * TICKS_PER_S) {
+        s.step();
+        const float rate = (float)dJointGetHingeAngleRate(s.r->bike.joint[JOINT_FRONT_AXLE]);
+        // Antilock lets a wheel that stopped in one tick turn again in the next.
+        const bool is_locked = s.speed() > 10 && s.r->bike.wheel[0].depth > 0 && fabs(rate) < 1;
+        locked_run = is_locked ? locked_run + 1 : 0;
+        longest_lock = locked_run > longest_lock ? locked_run : longest_lock;
     }
-    return t;
+    const double distance = z0 - s.z();
+    printf("60-0 mph in %.0f ft, %.2f s\n", distance, (s.tick - start) / (double)TICKS_PER_S);
+    EXPECT_LT(s.speed(), 0.5);
+    EXPECT_GT(distance, 60);
+    EXPECT_LT(distance, 250);
+    EXPECT_LE(longest_lock, 1);
+}
+
+TEST(RidingScene, DroppedFromThreeFeetCompressesAndRecovers) {
+    RidingScene s;
+    ASSERT_TRUE(s.create(3));
+    s.clutch_lever = 1;
+    double min_fork = 0, min_arm = 0;
+    double lowest = 1e9;
+    for (int t = 0; t < 3 * TICKS_PER_S; t++) {
+        s.step();
+        min_fork = fmin(min_fork, dJointGetSliderPosition(s.r->bike.joint[JOINT_FORK]));
+        min_arm = fmin(min_arm, dJointGetHingeAngle(s.r->bike.joint[JOINT_SWINGARM_PIVOT]));
+        lowest = fmin(lowest, s.frame_height());
+    }
+    const double settled = s.frame_height();
+    double travel = 0;
+    for (int t = 0; t < TICKS_PER_S; t++) {
+        s.step();
+        travel = fmax(travel, fabs(s.frame_height() - settled));
+    }
+    printf("drop: fork to %.2f ft, swingarm to %.3f rad, frame settled at %.2f ft (lowest %.2f)\n", min_fork, min_arm,
+           settled, lowest);
+    // The landing uses a good part of both travels ...
+    EXPECT_LT(min_fork, -0.3 * s.r->bike.info->fork_travel);
+    EXPECT_LT(min_arm, -0.3 * s.r->bike.info->swingarm_travel);
+    // ... and the bike comes back up and rests: both wheels down, no bouncing.
+    EXPECT_GT(settled, lowest + 0.1);
+    EXPECT_LT(travel, 0.01);
+    EXPECT_GT(s.r->bike.wheel[0].depth, 0);
+    EXPECT_GT(s.r->bike.wheel[1].depth, 0);
+    // The suspension graph reads the sag as positive positions, at rest.
+    const suspension_readout g = suspension_read(&s.r->bike);
+    EXPECT_GT(g.fork_position, 0.05f);
+    EXPECT_LT(g.fork_position, 0.5f);
+    EXPECT_GT(g.swingarm_position, 0.1f);
+    EXPECT_LT(g.swingarm_position, 0.5f);
+    EXPECT_NEAR(g.fork_speed, 0, 0.05f);
+    EXPECT_NEAR(g.shock_speed, 0, 0.05f);
+    EXPECT_GT(g.fork_low_share, 0.5f);
+    EXPECT_GT(g.shock_low_share, 0.5f);
+    // The bodies stay together at their joints.
+    const dReal* frame = dBodyGetPosition(s.r->bike.body[BODY_FRAME]);
+    const dReal* rear = dBodyGetPosition(s.r->bike.body[BODY_REAR_WHEEL]);
+    EXPECT_NEAR(frame[2] - rear[2], 3.6 - 6.0, 0.3);
 }
 
 }  // namespace
-
-TEST(RidingScene, UprightAtTwentyMphWithoutSteering)
-{
-    struct {
-        const char* name;
-        int arcade;
-        double heading;
-    } cases[] = {
-        {"normal physics", 0, 0}, {"arcade physics", 1, 0}, {"arcade physics heading across the axes", 1, -1.9}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        ScriptedRider s(flat_ground(7, 4), 512, 512, c.heading, c.arcade);
-        ASSERT_TRUE(s.ok);
-        ride_up_to(&s, MPH_20, 3 * SECOND);
-        // A sideways shove, then ten seconds with no steering input.
-        const dReal* w = dBodyGetAngularVel(s.rider->bike.body[BODY_FRAME]);
-        dBodySetAngularVel(s.rider->bike.body[BODY_FRAME], w[0], w[1], w[2] + 0.3);
-        const double heading0 = s.heading();
-        float worst_lean = 0;
-        for (int t = 0; t < 10 * SECOND; t++) {
-            s.drive(MPH_20, 0);
-            s.step();
-            worst_lean = fmaxf(worst_lean, fabsf(s.lean()));
-            ASSERT_FALSE(s.is_crashed()) << "tick " << t;
-        }
-        printf("upright, %s: speed %.1f ft/s, largest lean %.4f rad, heading change %.4f rad\n", c.name, s.speed(),
-               worst_lean, s.heading() - heading0);
-        EXPECT_NEAR(s.speed(), MPH_20, 1.5);
-        EXPECT_LT(worst_lean, 0.15f);
-        EXPECT_GT(s.up_y(), 0.99);
-        EXPECT_LT(fabs(s.heading() - heading0), 0.3);
-    }
-}
-
-TEST(RidingScene, SteadySteeringLeansIntoACircle)
-{
-    struct {
-        const char* name;
-        float steer;
-    } cases[] = {{"left", 0.2f}, {"right", -0.2f}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        // The default setup rides with arcade physics, whose lean motor holds the lean the input asks for.
-        ScriptedRider s(flat_ground(7, 4), 512, 700, 0, 1);
-        ASSERT_TRUE(s.ok);
-        ride_up_to(&s, MPH_20, 3 * SECOND);
-        for (int t = 0; t < 3 * SECOND; t++) {
-            s.drive(MPH_20, c.steer);
-            s.step();
-        }
-        // Measure over four seconds of the steady turn.
-        double h0 = s.heading();
-        float lean_sum = 0;
-        const int ticks = 4 * SECOND;
-        for (int t = 0; t < ticks; t++) {
-            s.drive(MPH_20, c.steer);
-            s.step();
-            lean_sum += s.lean();
-            ASSERT_FALSE(s.is_crashed());
-        }
-        double yaw_rate = remainder(s.heading() - h0, 2 * M_PI) / (ticks * TICK);
-        double radius = s.speed() / fabs(yaw_rate);
-        float lean = lean_sum / ticks;
-        // A bike turning steadily leans so that tan(lean) = v^2 / (g R).
-        double balanced = s.speed() * s.speed() / (32 * tan(fabs(lean)));
-        printf("circle %s: speed %.1f ft/s, lean %.3f rad, yaw rate %.3f rad/s, radius %.0f ft (balance %.0f ft)\n",
-               c.name, s.speed(), lean, yaw_rate, radius, balanced);
-        EXPECT_GT(fabs(lean), 0.08f);
-        EXPECT_LT(fabs(lean), 0.35f);
-        EXPECT_LT(lean * c.steer, 0);  // leans towards -steer x the roll limit
-        EXPECT_GT(radius, 60);
-        EXPECT_LT(radius, 400);
-        EXPECT_NEAR(radius, balanced, 0.25 * balanced);
-    }
-}
-
-TEST(RidingScene, TabletopLandingAtSpeedHolds)
-{
-    for (int arcade = 0; arcade < 2; arcade++) {
-        SCOPED_TRACE(arcade);
-        // Face 5 ft up over 14 ft, 30 ft top, landing down over 22 ft.
-        ScriptedRider s(tabletop_ground(300, 5, 14, 30, 22), 256, 480, 0, arcade);
-        ASSERT_TRUE(s.ok);
-        int airborne_ticks = 0;
-        for (int t = 0; t < 9 * SECOND; t++) {
-            s.drive(45, 0);
-            s.step();
-            if (s.rider->bike.wheel[0].depth <= 0 && s.rider->bike.wheel[1].depth <= 0) airborne_ticks++;
-            ASSERT_FALSE(s.is_crashed()) << "tick " << t << " z " << s.frame_position()[2];
-        }
-        printf("tabletop at 45 ft/s, arcade %d: %d ticks in the air, through to z %.0f\n", arcade, airborne_ticks,
-               s.frame_position()[2]);
-        EXPECT_LT(s.frame_position()[2], 200);  // cleared the tabletop
-        EXPECT_GT(airborne_ticks, 20);
-    }
-}
-
-TEST(RidingScene, FarTooHighLandingCrashesThenRealigns)
-{
-    ScriptedRider s(flat_ground(7, 4), 512, 700, 0);
-    ASSERT_TRUE(s.ok);
-    s.gate_target[0] = 512;
-    s.gate_target[2] = 200;  // the track lies ahead
-    s.has_gate_target = true;
-    ride_up_to(&s, MPH_20, 3 * SECOND);
-    // Lift the whole bike 40 ft: it lands at about 50 ft/s downwards.
-    const double lift[3] = {0, 40, 0};
-    bike_body_move(&s.rider->bike, lift);
-    int crash_tick = -1, realign_tick = -1;
-    for (int t = 0; t < 24 * SECOND && realign_tick < 0; t++) {
-        s.drive(0, 0);
-        s.step();
-        if (crash_tick < 0 && s.is_crashed()) crash_tick = t;
-        if (crash_tick >= 0 && !s.is_crashed()) realign_tick = t;
-        if (crash_tick >= 0 && realign_tick < 0) {
-            ASSERT_FALSE(s.rider->bike.is_rider_attached);
-            ASSERT_EQ(s.rider->controls.throttle, 0);
-            // The free feet stay above the ground and within reach of the hips (the
-            // rule that keeps them below the hips comes last and may stretch a leg a little).
-            const BikeRiderPoints& pts = s.rider->bike.info->rider_points;
-            float leg = pts.thigh_length + pts.shin_length;
-            for (int k = 0; k < 2; k++) {
-                const float* f = s.rider->aid.foot[k];
-                const float* hip = k == 0 ? pts.left_hip : pts.right_hip;
-                dVector3 h;
-                dBodyGetRelPointPos(s.rider->bike.body[BODY_RIDER], hip[0], hip[1], hip[2], h);
-                ASSERT_GE(f[1], 0.25f - 1e-3f) << "foot " << k << " tick " << t;
-                ASSERT_LE(hypot(hypot(f[0] - h[0], f[1] - h[1]), f[2] - h[2]), leg + 0.05f);
-            }
-        }
-    }
-    ASSERT_GE(crash_tick, 0);
-    ASSERT_GE(realign_tick, 0) << "still crashed, timer " << s.rider->crash_timer;
-    printf("drop from 40 ft: crash at tick %d after the lift, realigned %.2f s later, crash count %d\n", crash_tick,
-           (realign_tick - crash_tick) * TICK, s.rider->aid.crash_count);
-    EXPECT_EQ(s.rider->aid.crash_count, 1);
-    EXPECT_TRUE(s.rider->bike.is_rider_attached);
-    // The timer only runs while the rider is (nearly) still: at least 4 s.
-    EXPECT_GE(realign_tick - crash_tick, CRASH_TIMER_START);
-    // Back on its wheels, the dab stands the bike up.
-    for (int t = 0; t < 4 * SECOND; t++) {
-        s.drive(0, 0);
-        s.step();
-    }
-    printf("4 s after the realign: up axis %.3f, crashed %d\n", s.up_y(), s.is_crashed());
-    EXPECT_GT(s.up_y(), 0.95);
-    EXPECT_FALSE(s.is_crashed());
-}
-
-TEST(RidingScene, BackingUpWalksBackwards)
-{
-    ScriptedRider s(flat_ground(7, 4), 512, 512, 0);
-    ASSERT_TRUE(s.ok);
-    for (int t = 0; t < SECOND; t++) s.step();  // settle
-    const double z0 = s.frame_position()[2];
-    s.channels[CHANNEL_BACK_UP] = 1;
-    for (int t = 0; t < 4 * SECOND; t++) s.step();
-    double moved = s.frame_position()[2] - z0;  // backwards is +z
-    printf("backing up: %.2f ft backwards in 4 s, up %.3f\n", moved, s.up_y());
-    EXPECT_GT(moved, 2);
-    EXPECT_GT(s.up_y(), 0.9);
-    EXPECT_FALSE(s.is_crashed());
-}
-
-TEST(RidingScene, AutoDabHoldsAStoppedBikeOnASlope)
-{
-    struct {
-        const char* name;
-        bool auto_dab;
-        bool want_held;
-    } cases[] = {{"automatic dab", true, true}, {"no automatic dab", false, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Terrain* slope = terrain_create(6, 2, 0);
-        ASSERT_TRUE(slope);
-        for (int k = 0; k < slope->dim; k++)
-            for (int i = 0; i < slope->dim; i++) terrain_set_height(slope, i, k, 0.15f * k * 2);  // 15% rising to +z
-        ScriptedRider s(slope, 128, 128, 0);
-        ASSERT_TRUE(s.ok);
-        s.rider->params.auto_dab = c.auto_dab;
-        for (int t = 0; t < SECOND / 4; t++) s.step();
-        const double z0 = s.frame_position()[2];
-        for (int t = 0; t < 3 * SECOND; t++) s.step();
-        double rolled = fabs(s.frame_position()[2] - z0);
-        printf("slope, %s: rolled %.2f ft in 3 s\n", c.name, rolled);
-        if (c.want_held)
-            EXPECT_LT(rolled, 0.5);
-        else
-            EXPECT_GT(rolled, 2);
-    }
-}
