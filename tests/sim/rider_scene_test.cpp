@@ -235,3 +235,38 @@ TEST(RiderScene, AutoDabHoldsAStoppedBikeOnASlope)
             EXPECT_GT(rolled, 2);
     }
 }
+
+TEST(RiderScene, LeanAndDabMoveTheRiderOverTheSeat)
+{
+    struct {
+        const char* name;
+        float lean, dab;
+    } cases[] = {{"forward", -1, 0}, {"sitting", 0, 0}, {"back", 1, 0}, {"sitting with a foot down", 0, 1}};
+    double along[4], up[4];
+    int k = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedRider s(flat_ground(6, 2), 128, 128, 0);
+        ASSERT_TRUE(s.ok);
+        s.rider->params.auto_dab = false;
+        s.channels[CHANNEL_LEAN] = c.lean;
+        s.channels[CHANNEL_DAB] = c.dab;
+        for (int t = 0; t < SECOND; t++) s.step();
+        // The rider body's offset from the seat point, in the frame's axes.
+        const BikeInfo* info = s.rider->bike.info;
+        dVector3 seat, d;
+        dBodyGetRelPointPos(s.rider->bike.body[BODY_FRAME], info->rider_position[0] - info->frame_position[0],
+                            info->rider_position[1] - info->frame_position[1],
+                            info->rider_position[2] - info->frame_position[2], seat);
+        const dReal* p = dBodyGetPosition(s.rider->bike.body[BODY_RIDER]);
+        dBodyVectorFromWorld(s.rider->bike.body[BODY_FRAME], p[0] - seat[0], p[1] - seat[1], p[2] - seat[2], d);
+        along[k] = d[2];
+        up[k] = d[1];
+        printf("rider %s: %.3f ft along the frame, %.3f ft up from the seat\n", c.name, d[2], d[1]);
+        EXPECT_TRUE(s.rider->bike.is_rider_attached);
+        k++;
+    }
+    EXPECT_LT(along[0], along[1] - 0.1);  // leaning forward moves the rider towards the bars (-z)
+    EXPECT_GT(along[2], along[1] + 0.1);
+    EXPECT_LT(up[3], up[1] - 0.1);  // a foot down lowers the rider
+}
