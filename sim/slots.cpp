@@ -80,6 +80,7 @@ void rider_reset(Rider* r)
     r->crash_timer = 0;
     r->dab_amount = 0;
     r->is_free_feet_start_due = false;
+    memset(&r->aid, 0, sizeof r->aid);
     for (wheel_record& w : r->bike.wheel) {
         memset(w.contact_point, 0, sizeof w.contact_point);
         memset(w.contact_velocity, 0, sizeof w.contact_velocity);

@@ -6,6 +6,7 @@
 #pragma once
 #include "net/state_history.h"
 #include "sim/bike_body.h"
+#include "sim/rider_state.h"
 #include "sim/setup_params.h"
 
 constexpr int RIDER_SLOTS = 160;
@@ -46,6 +47,7 @@ struct Rider {
     // Set when a replayed rider has just crashed: the free feet are to start
     // at their drawn positions with the rider body's velocity there.
     bool is_free_feet_start_due;
+    rider_state aid;           // riding aids, crash bookkeeping, free feet (sim/rider_step.h)
 };
 
 struct rider_slot {
