@@ -47,7 +47,6 @@ void frame_loop_init(FrameLoop* loop, Session* session, Settings* settings,
     loop->input = input;
     if (hooks) loop->hooks = *hooks;
     if (options) loop->options = *options;
-    loop->rider.clutch = 1;
     loop->frame_now = session->last_frame_time;
     loop->last_stutter_check = session->last_frame_time;
     loop->next_periodic_time = session->game_time + PERIODIC_JOB_INTERVAL;
@@ -140,33 +139,6 @@ void fill_controls(const Binding bindings[BINDING_COUNT], const InputOps* input,
     for (int c = 0; c < CHANNEL_COUNT; c++) controls[c] = 0;
     for (const ChannelFeed& f : CHANNEL_FEEDS)
         controls[f.channel] += binding_value(&bindings[f.binding], input) * f.scale;
-}
-
-// The clutch engages gradually: at most this much per tick (1 = fully in).
-static const float CLUTCH_ENGAGE_PER_TICK = (float)(4 * TICK);
-
-RiderInputs rider_inputs(const float controls[CHANNEL_COUNT], bool reverse_steering,
-                         bool sticky_dab, RiderInputState* state) {
-    RiderInputs in{};
-    in.steer = controls[CHANNEL_STEER] * (reverse_steering ? -1.0f : 1.0f);
-    in.throttle = controls[CHANNEL_THROTTLE];
-    in.front_brake = controls[CHANNEL_FRONT_BRAKE];
-    in.rear_brake = controls[CHANNEL_REAR_BRAKE];
-    bool dab_high = controls[CHANNEL_DAB] > 0.5f;
-    if (dab_high && !state->dab_was_high) state->sticky_dab_on = !state->sticky_dab_on;
-    state->dab_was_high = dab_high;
-    in.sit_dab = sticky_dab ? (state->sticky_dab_on ? 1.0f : 0.0f) : controls[CHANNEL_DAB];
-    in.back_up = controls[CHANNEL_BACK_UP];
-    in.lean = controls[CHANNEL_LEAN];
-    float target = (float)clamp(1 - controls[CHANNEL_CLUTCH] * 8.0 / 7.0, 0, 1);
-    if (target < state->clutch)
-        state->clutch = target;
-    else
-        state->clutch = fminf(target, state->clutch + CLUTCH_ENGAGE_PER_TICK);
-    in.clutch = state->clutch;
-    float shift = controls[CHANNEL_SHIFT];
-    in.shift = shift > 0.5f ? 1 : shift < -0.5f ? -1 : 0;
-    return in;
 }
 
 // ---- events and the state machine ---------------------------------------------
@@ -302,10 +274,7 @@ static void run_tick(FrameLoop* loop) {
             if (!online(loop)) return;
         }
         if (s->view_mode != VIEW_NO_TRACK && local) {
-            const RiderSetup* setup = player_setup();
-            RiderInputs in = rider_inputs(s->controls, setup->choice[SETUP_REVERSE_STEERING] == SETUP_YES,
-                                          setup->choice[SETUP_STICKY_DAB] == SETUP_YES, &loop->rider);
-            if (h.apply_rider_inputs) h.apply_rider_inputs(h.self, &in);
+            if (h.apply_rider_channels) h.apply_rider_channels(h.self, s->controls);
         } else if (s->view_mode == VIEW_ORBIT && !local) {
             orbit_controls(s);
         }

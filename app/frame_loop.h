@@ -27,25 +27,6 @@ struct LoopPlatform {
     void (*finish)(void* self);     // waits for the GL (--glfinish); may be null
 };
 
-// The riding controls as the bike takes them, derived from the channels.
-struct RiderInputs {
-    float steer;        // -1..1, sign as the bike takes it
-    float throttle, front_brake, rear_brake;
-    float sit_dab;      // 0..1
-    float back_up;
-    float lean;         // -1 forward .. 1 backward
-    float clutch;       // lever target after the engagement rate limit
-    int shift;          // +1 up, -1 down, 0 none
-};
-
-// State carried between ticks for the controls: the sticky sit/dab toggle
-// and the clutch value approaching its target.
-struct RiderInputState {
-    bool sticky_dab_on;
-    bool dab_was_high;
-    float clutch;       // 1 = engaged
-};
-
 // Calls into parts of the program that the loop drives. Every entry may be
 // null, meaning that part is not there (an absent track, race or menu).
 struct FrameLoopHooks {
@@ -56,7 +37,9 @@ struct FrameLoopHooks {
     bool (*online)(void* self);
     void (*race_step)(void* self);
     void (*network_step)(void* self);
-    void (*apply_rider_inputs)(void* self, const RiderInputs* inputs);
+    // The channels of this tick for the local rider in play; the implementer
+    // applies them with `rider_apply_channels` and the player's setup.
+    void (*apply_rider_channels)(void* self, const float channels[CHANNEL_COUNT]);
     void (*menu_key)(void* self, int code);  // a pressed key on the menu screen shown
     void (*draw_menu)(void* self, int width, int height);
     void (*draw_title)(void* self, int width, int height);  // view mode 5
@@ -99,7 +82,6 @@ struct FrameLoop {
     FrameLoopOptions options;
     LoopKeys keys;
     ControlCapture capture;
-    RiderInputState rider;
     double frame_now;          // the clock reading this frame's ticks are spread up to
     bool mouse_left_held;
     bool screenshot_requested; // taken from the next frame drawn, before it is presented
@@ -139,9 +121,6 @@ int next_view_mode(int view_mode, bool editor);
 // The channels of this tick from the bindings.
 void fill_controls(const Binding bindings[BINDING_COUNT], const InputOps* input,
                    float controls[CHANNEL_COUNT]);
-// Channels to bike inputs; `state` carries the toggle and the clutch.
-RiderInputs rider_inputs(const float controls[CHANNEL_COUNT], bool reverse_steering,
-                         bool sticky_dab, RiderInputState* state);
 // Shows "Stutter in %s - %f seconds" when more than the threshold passed
 // since the previous check; costs nothing while the threshold is 0.
 void stutter_check(FrameLoop* loop, const char* stage);

@@ -3,6 +3,7 @@
 // control channels of the current tick. One instance, owned by the frame
 // loop (app/frame_loop.h); times are seconds, slots are 1-based.
 #pragma once
+#include "sim/rider_input.h"  // ControlChannel
 #include "sim/world.h"  // TICK
 
 // At most this much real time is credited to the simulation per frame.
@@ -35,19 +36,6 @@ enum MenuScreen {
     MENU_MULTIPLAYER = 13,
     MENU_CONSOLE = 16,
     MENU_QUIT_CONFIRM = 18,
-};
-
-enum ControlChannel {
-    CHANNEL_STEER,
-    CHANNEL_THROTTLE,
-    CHANNEL_FRONT_BRAKE,
-    CHANNEL_REAR_BRAKE,
-    CHANNEL_SHIFT,
-    CHANNEL_CLUTCH,
-    CHANNEL_DAB,
-    CHANNEL_BACK_UP,
-    CHANNEL_LEAN,
-    CHANNEL_COUNT,
 };
 
 enum { FRAME_HISTOGRAM_BINS = 8 };

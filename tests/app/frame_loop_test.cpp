@@ -387,62 +387,6 @@ TEST(FrameStates, StepKeyRunsOneRaceStepWhilePaused) {
     EXPECT_EQ(rig.world.race_steps, 1);
 }
 
-TEST(RiderInputs, ChannelsToBike) {
-    struct Case {
-        const char* name;
-        float steer, clutch_lever, shift, dab;
-        bool reverse, sticky;
-        float want_steer;
-        int want_shift;
-    };
-    const Case cases[] = {
-        {"reversed steering", 0.5f, 0, 0, 0, true, false, -0.5f, 0},
-        {"plain steering", 0.5f, 0, 0, 0, false, false, 0.5f, 0},
-        {"upshift", 0, 0, 0.6f, 0, true, false, 0, 1},
-        {"downshift", 0, 0, -0.6f, 0, true, false, 0, -1},
-        {"no shift at the threshold", 0, 0, 0.5f, 0, true, false, 0, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        float ch[CHANNEL_COUNT] = {};
-        ch[CHANNEL_STEER] = c.steer;
-        ch[CHANNEL_SHIFT] = c.shift;
-        RiderInputState st{false, false, 1};
-        RiderInputs in = rider_inputs(ch, c.reverse, c.sticky, &st);
-        EXPECT_FLOAT_EQ(in.steer, c.want_steer);
-        EXPECT_EQ(in.shift, c.want_shift);
-    }
-}
-
-TEST(RiderInputs, ClutchDropsAtOnceAndEngagesAtFourTicksPerTick) {
-    float ch[CHANNEL_COUNT] = {};
-    RiderInputState st{false, false, 1};
-    ch[CHANNEL_CLUTCH] = 1;  // lever pulled: target 0
-    EXPECT_FLOAT_EQ(rider_inputs(ch, true, false, &st).clutch, 0);
-    ch[CHANNEL_CLUTCH] = 0.4375f;  // target 1 - 0.5 = 0.5
-    float c1 = rider_inputs(ch, true, false, &st).clutch;
-    EXPECT_FLOAT_EQ(c1, 4 * (float)TICK);
-    ch[CHANNEL_CLUTCH] = 0;
-    int ticks = 1;  // the tick that gave c1
-    do {
-        ticks++;
-    } while (rider_inputs(ch, true, false, &st).clutch < 1);
-    EXPECT_EQ(ticks, 32);  // 1 / (4/128) ticks from 0 to fully in
-}
-
-TEST(RiderInputs, StickyDabTogglesOnRisingEdge) {
-    float ch[CHANNEL_COUNT] = {};
-    RiderInputState st{false, false, 1};
-    const float dab[] = {0, 1, 1, 0, 0.4f, 1, 0};
-    const float want[] = {0, 1, 1, 1, 1, 0, 0};
-    for (int i = 0; i < 7; i++) {
-        ch[CHANNEL_DAB] = dab[i];
-        EXPECT_EQ(rider_inputs(ch, true, true, &st).sit_dab, want[i]) << i;
-    }
-    ch[CHANNEL_DAB] = 0.7f;  // not sticky: the channel itself
-    EXPECT_FLOAT_EQ(rider_inputs(ch, true, false, &st).sit_dab, 0.7f);
-}
-
 TEST(Controls, BindingsAddIntoChannelsWithScales) {
     FakeInput in;
     int stick = in.add_axis("Joystick1 axis 0", 32767);

@@ -7,7 +7,7 @@
 TEST(RiderInput, ChannelsBecomeControls)
 {
     Rider r = {};
-    float ch[CONTROL_CHANNELS] = {};
+    float ch[CHANNEL_COUNT] = {};
     ch[CHANNEL_STEER] = 1;  // the "Left" binding
     ch[CHANNEL_THROTTLE] = 0.7f;
     ch[CHANNEL_FRONT_BRAKE] = 0.2f;
@@ -38,7 +38,7 @@ TEST(RiderInput, ChannelsBecomeControls)
 TEST(RiderInput, StickyDabTogglesOnEachPress)
 {
     Rider r = {};
-    float ch[CONTROL_CHANNELS] = {};
+    float ch[CHANNEL_COUNT] = {};
     rider_input_settings sticky = {true, true};
     const struct {
         float channel;
@@ -57,4 +57,59 @@ TEST(RiderInput, StickyDabTogglesOnEachPress)
     ch[CHANNEL_DAB] = 0.4f;
     rider_apply_channels(&r, ch, &held);
     EXPECT_FLOAT_EQ(r.controls.dab, 0.4f);
+}
+
+TEST(RiderInput, SteeringSignAndShiftThresholds)
+{
+    struct {
+        const char* name;
+        float steer, shift;
+        bool reversed;
+        float want_steering;
+        int want_shift;
+    } cases[] = {
+        {"reversed steering", 0.5f, 0, true, -0.5f, 0},
+        {"plain steering", 0.5f, 0, false, 0.5f, 0},
+        {"upshift", 0, 0.6f, true, 0, 1},
+        {"downshift", 0, -0.6f, true, 0, -1},
+        {"no upshift at the threshold", 0, 0.5f, true, 0, 0},
+        {"no downshift at the threshold", 0, -0.5f, true, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rider r = {};
+        float ch[CHANNEL_COUNT] = {};
+        ch[CHANNEL_STEER] = c.steer;
+        ch[CHANNEL_SHIFT] = c.shift;
+        rider_input_settings settings = {c.reversed, false};
+        rider_apply_channels(&r, ch, &settings);
+        EXPECT_FLOAT_EQ(r.controls.steering, c.want_steering);
+        EXPECT_EQ(r.controls.shift, c.want_shift);
+    }
+}
+
+TEST(RiderInput, ClutchPulledInAtOnceAndLetOutOverThirtyTwoTicks)
+{
+    Rider r = {};
+    r.controls.clutch = 1;
+    float ch[CHANNEL_COUNT] = {};
+    rider_input_settings settings = {true, false};
+    ch[CHANNEL_CLUTCH] = 1;  // lever pulled: target 0
+    rider_apply_channels(&r, ch, &settings);
+    EXPECT_FLOAT_EQ(r.controls.clutch, 0);
+    ch[CHANNEL_CLUTCH] = 0.4375f;  // target 1 - 0.5 = 0.5
+    rider_apply_channels(&r, ch, &settings);
+    EXPECT_FLOAT_EQ(r.controls.clutch, 1.0f / 32);
+    ch[CHANNEL_CLUTCH] = 0;
+    int ticks = 1;  // the tick that gave 1/32
+    while (r.controls.clutch < 1 && ticks < 100) {
+        rider_apply_channels(&r, ch, &settings);
+        ticks++;
+    }
+    EXPECT_EQ(ticks, 32);
+    // Crashed, the clutch still follows the lever.
+    r.crash_timer = 100;
+    ch[CHANNEL_CLUTCH] = 1;
+    rider_apply_channels(&r, ch, &settings);
+    EXPECT_FLOAT_EQ(r.controls.clutch, 0);
 }

@@ -32,7 +32,7 @@ struct ScriptedRider {
     bool has_gate_target = false;
     int tick = 0;
     int contact_crashes = 0;
-    float channels[CONTROL_CHANNELS] = {};
+    float channels[CHANNEL_COUNT] = {};
     rider_input_settings input = {false, false};
     bool ok = false;
 
