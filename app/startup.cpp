@@ -14,14 +14,17 @@
 #include "app/alloc.h"
 #include "app/command_line.h"
 #include "app/data_file.h"
+#include "app/frame_loop.h"
 #include "app/loading_frame.h"
 #include "app/platform/log.h"
 #include "app/platform/platform.h"
 #include "app/render_options.h"
+#include "app/settings.h"
 #include "render/gl_ext.h"
 #include "render/shader.h"
 #include "render/texture.h"
 #include "sim/slots.h"
+#include "track/track_list.h"
 #include "sim/world.h"
 
 // What start-up builds and shutdown releases, for one run of the program.
@@ -32,6 +35,7 @@ struct ProgramState {
     StartupKeys keys;
     std::vector<std::string> video_modes;
     std::vector<DemoEntry> demos;
+    TrackList tracks;
     physics_world world;     // owned: bodies, joints and the contact group
     rider_slots* slots;      // owned: the 160 rider slots
 };
@@ -95,11 +99,12 @@ StartupKeys look_up_startup_keys() {
 // ---- Start-up steps -------------------------------------------------------------
 
 static PlatformWindow* open_main_window(const CommandLine& line) {
-    // Windowed at the command line's size (640 x 480 before the settings
-    // choose a mode and size).
-    int width = line.width > 0 ? line.width : 640;
-    int height = line.height > 0 ? line.height : 480;
+    // The settings choose windowed (xres x yres) or a full-screen mode.
+    int width, height;
+    bool fullscreen;
+    startup_window_size(&width, &height, &fullscreen);
     int colour_bits = line.depth > 0 && line.depth <= 0xFF ? line.depth : 16;
+    if (fullscreen) colour_bits |= WINDOW_FULLSCREEN;
     return create_window("Rutwise", width, height, colour_bits, 0, line.zdepth, 0, 0);
 }
 
@@ -145,30 +150,20 @@ static void set_initial_gl_state() {
     if (render_options().plain_rendering) glShadeModel(GL_FLAT);
 }
 
+// The `track` setting, or --track, picks the start-up track when it names one
+// of the list; the setting then follows what was selected.
+static void select_startup_track(ProgramState* p, const CommandLine& line) {
+    const char* wanted = !line.track.empty() ? line.track.c_str() : settings().track.text;
+    if (track_list_select(&p->tracks, wanted)) {
+        const TrackEntry& chosen = p->tracks.tracks[p->tracks.selected];
+        snprintf(settings().track.text, sizeof settings().track.text, "%s", chosen.folder.c_str());
+    }
+}
+
 static void open_input(ProgramState* p) {
     p->cursor_x = open_axis("cursor-x");
     p->cursor_y = open_axis("cursor-y");
     p->keys = look_up_startup_keys();
-}
-
-// Until the frame loop exists: draw frames in the clear colour until the
-// close button is pressed or a frame cannot be presented.
-static void run_until_closed(ProgramState* p) {
-    for (;;) {
-        if (loading_close_requested()) return;
-        int code;
-        bool pressed;
-        while (next_event(&code, &pressed))
-            if (code == KEY_CLOSE && pressed) return;
-        platform_rect rect;
-        if (begin_frame(p->window, &rect)) {
-            glViewport(0, 0, rect.width, rect.height);
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            draw_title_picture(rect.width, rect.height);
-            if (!end_frame(p->window)) return;
-        }
-        platform_sleep(0, 15625);
-    }
 }
 
 // ---- Shutdown ---------------------------------------------------------------------
@@ -183,11 +178,14 @@ static int shut_down(ProgramState* p) {
     close_axis(p->cursor_x);
     close_axis(p->cursor_y);
     p->cursor_x = p->cursor_y = nullptr;
+    shutdown_release_bindings();
     loading_status("Closing audio");
     loading_status("Writing config files");
+    shutdown_write_settings();
     loading_status("Freeing memory (2)");
     loading_status("Freeing memory (3)");
     p->demos = std::vector<DemoEntry>();
+    p->tracks = TrackList();
     p->video_modes = std::vector<std::string>();
     loading_status("Freeing file list");
     data_files_shutdown();
@@ -217,6 +215,9 @@ int run_program(int argc, char** argv) {
 
     ProgramState program{};
     program.video_modes = video_mode_labels(display_modes());
+    std::vector<const char*> mode_labels;
+    for (const std::string& m : program.video_modes) mode_labels.push_back(m.c_str());
+    startup_read_settings(mode_labels.data(), (int)mode_labels.size());
 
     CommandLine& line = command_line_for_startup();
     std::string diagnostics;
@@ -231,6 +232,8 @@ int run_program(int argc, char** argv) {
         log(nullptr);
         return 0;
     }
+    startup_apply_command_line(line);
+    derive_render_options(startup_render_settings(), &render_options_for_startup());
     apply_command_line_render_options(line, &render_options_for_startup());
 
     program.window = open_main_window(line);
@@ -240,7 +243,15 @@ int run_program(int argc, char** argv) {
     }
     loading_frame_begin(program.window);
     build_data_index();
+    if (!track_list_build(&program.tracks)) {
+        fputs("No tracks found\n", stderr);
+        loading_frame_end();
+        destroy_window(program.window);
+        log(nullptr);
+        return 1;
+    }
     build_demo_list(&program);
+    select_startup_track(&program, line);
 
     if (wait_until_drawable(program.window)) {
         detect_gl(gl_proc_address);
@@ -251,8 +262,9 @@ int run_program(int argc, char** argv) {
         if (end_frame(program.window)) {
             open_input(&program);
             // The physics world, then a cleared slot table.
-            if (physics_world_create(&program.world) && (program.slots = rider_slots_create()))
-                run_until_closed(&program);
+            if (physics_world_create(&program.world) && (program.slots = rider_slots_create()) &&
+                !loading_close_requested())
+                run_session(program.window, line, program.slots);
         }
     }
     return shut_down(&program);

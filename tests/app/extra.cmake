@@ -1,9 +1,17 @@
 # End-to-end runs of the real program: start-up, close and shutdown; the
-# missing-data message; command-line errors; no window; --open-home.
-foreach(mode run no-data bad-option no-window open-home)
+# missing-data message; command-line errors; no window; no tracks; --open-home.
+foreach(mode run no-data bad-option no-window no-tracks open-home)
     add_test(NAME app.e2e.startup.${mode}
         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/app/startup_e2e.sh ${mode}
                 $<TARGET_FILE:rutwise> $<TARGET_FILE:rw_saf>)
     set_tests_properties(app.e2e.startup.${mode} PROPERTIES
         LABELS "app;e2e" ENVIRONMENT "${RW_TEST_ENV}" TIMEOUT 60)
 endforeach()
+
+# The real program on the title screen: settings read at start, a screenshot
+# through a real key press, clean shutdown with the settings written.
+add_test(NAME app.e2e.frame_loop.title_screen
+         COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/app/frame_loop_e2e.sh
+                 $<TARGET_FILE:rutwise> $<TARGET_FILE:rw_saf>)
+set_tests_properties(app.e2e.frame_loop.title_screen PROPERTIES
+    LABELS "app;e2e" ENVIRONMENT "${RW_TEST_ENV}" TIMEOUT 60)

@@ -8,6 +8,8 @@
 #             and exits 0.
 # bad-option: every command-line error exits 1 before a window opens.
 # no-window:  a window that cannot be created exits 1.
+# no-tracks:  game data without any track folder: "No tracks found" on
+#             standard error, exit 1.
 # open-home:  "--open-home" alone opens the home folder in the file browser
 #             (a stand-in for xdg-open here) without writing a log; exits 0.
 set -u
@@ -22,6 +24,11 @@ log=$work/xdg/Rutwise/lastlog.txt
 mkdir -p "$work/data" "$work/home" "$work/src/demos"
 echo "demo" > "$work/src/demos/first lap.rwdemo"
 echo "notes" > "$work/src/readme.txt"
+if [ "$mode" != no-tracks ]; then
+    mkdir -p "$work/src/tracks/mini"
+    echo "Mini track" > "$work/src/tracks/mini/desc"
+    echo "listed only" > "$work/src/tracks/mini/terrain.hf"
+fi
 if [ "$mode" != no-data ]; then
     "$rw_saf" pack "$work/src" "$work/data/zzzz.saf" || fail "can't pack the game data"
 fi
@@ -102,6 +109,13 @@ no-window)
     status=$?
     [ $status -eq 1 ] || fail "exit status $status"
     grep -q "Can't start the video system" "$log" || fail "the cause is not logged"
+    ;;
+no-tracks)
+    cd "$work"
+    "$rutwise" >"$work/out" 2>"$work/err"
+    status=$?
+    [ $status -eq 1 ] || fail "exit status $status"
+    [ "$(cat "$work/err")" = "No tracks found" ] || fail "said '$(cat "$work/err")'"
     ;;
 open-home)
     mkdir -p "$work/bin"
