@@ -14,6 +14,7 @@
 
 #include "app/data_file.h"
 #include "app/saf_archive.h"
+#include "app/settings.h"
 #include "fuzz_support.h"
 #include "net/packed_state.h"
 #include "render/image.h"
@@ -144,6 +145,31 @@ Seeds setup_file()
     return s;
 }
 
+// The default settings file as the program writes it, and copies with every
+// value replaced by a hostile one.
+Seeds settings_file()
+{
+    Seeds s = {"xres=-5\nmap_scale=nan\nunknown=1\n=\n\n", "bike=crf250\nname=" + std::string(2000, 'x') + "\n"};
+    Settings* defaults = new Settings;
+    settings_set_defaults(defaults);
+    std::string path = fuzz_home() + "/default_config";
+    DataStream* out = open_data_file(path.c_str(), "w");
+    bool ok = out && settings_write_stream(defaults, out);
+    close_data_file(out);
+    delete defaults;
+    if (!ok) return s;
+    std::string file = read_file(path);
+    s.push_back(file);
+    for (const char* value : {"nan", "-99999999999", "", "1e40", "\x01\xff"}) {
+        std::string changed;
+        std::istringstream lines(file);
+        for (std::string line; std::getline(lines, line);)
+            changed += line.substr(0, line.find('=') + 1) + value + "\n";
+        s.push_back(changed);
+    }
+    return s;
+}
+
 std::string packed(const rider_state_values& v, const packed_state_ranges& r)
 {
     PackedRiderState p = packed_state_encode(&v, &r, nullptr);
@@ -260,7 +286,7 @@ struct Target {
 
 const Target TARGETS[] = {
     {"saf_header", saf_header}, {"gzip", gzip_seeds},       {"data_stream", data_stream},
-    {"command_line", command_line}, {"key_names", key_names}, {"setup_file", setup_file},
+    {"command_line", command_line}, {"settings_file", settings_file}, {"key_names", key_names}, {"setup_file", setup_file},
     {"replay", replay},         {"packed_state", packed_state}, {"tileinfo", tileinfo},
     {"terrain", terrain},       {"image", image},
 };
