@@ -279,6 +279,28 @@ Seeds image()
     return s;
 }
 
+// Texture files: "tex1" loaded, "tex2" and "tex3" for links to name.
+Seeds texture()
+{
+    const std::string marker = "\n==\n";
+    std::vector<unsigned char> rgb(4 * 4 * 3, 90), png;
+    Seeds s;
+    if (!encode_png(rgb.data(), 4, 4, 3, false, &png)) return s;
+    std::string j7 = "J7 2 2\n" + std::string("\x0a\x00\x00\xff", 4) + std::string(12, '\0') + "\n";
+    s.push_back(bytes(png));
+    s.push_back("LINK @tex2" + marker + bytes(png));
+    s.push_back("LINK @tex2" + marker + "LINK @tex3" + marker + "LINK @tex1");
+    s.push_back("LINK @tex1");
+    s.push_back("LINK   \n");
+    s.push_back("ANIM1\n3 3 2 0\n0 1 2\n" + j7 + j7 + j7);
+    s.push_back("ANIM1 3 4 2 1 2 1 0 1\n" + j7 + j7 + j7);
+    s.push_back("ANIM1 2 2 1 1 0 1\n" + j7);
+    s.push_back("ANIM1 1 1 1 1 0\nGIF x\n");
+    s.push_back("ANIM1 99999 99999 1 1 0\n");
+    s.push_back("P3 1 1 255\n1 2 3\n");
+    return s;
+}
+
 struct Target {
     const char* name;
     Seeds (*seeds)();
@@ -288,7 +310,7 @@ const Target TARGETS[] = {
     {"saf_header", saf_header}, {"gzip", gzip_seeds},       {"data_stream", data_stream},
     {"command_line", command_line}, {"settings_file", settings_file}, {"key_names", key_names}, {"setup_file", setup_file},
     {"replay", replay},         {"packed_state", packed_state}, {"tileinfo", tileinfo},
-    {"terrain", terrain},       {"image", image},
+    {"terrain", terrain},       {"image", image}, {"texture", texture},
 };
 
 }  // namespace
