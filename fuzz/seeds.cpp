@@ -253,7 +253,8 @@ Seeds terrain()
     s.push_back(hf + marker + shading + marker + marker + marker + tilemap.substr(0, 3) + marker + marker + marker +
                 "sand.png\n0.5 3 9 grass.png\n");
     s.push_back("2 nan 0 1 :" + marker + shading);
-    s.push_back("11 1e30 -1e30 1e30 :" + marker);
+    s.push_back("7 1e30 -1e30 1e30 :" + marker);
+    s.push_back("-3 1 0 1 :" + marker);
     return s;
 }
 

@@ -4,6 +4,7 @@
 // part is a missing file, a non-empty ninth part turns normal mapping on.
 // A load either fails cleanly or gives a terrain whose queries work everywhere.
 #include <math.h>
+#include <stdio.h>
 
 #include <filesystem>
 
@@ -25,6 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::filesystem::remove_all(folder, ignored);
     std::filesystem::create_directories(folder);
     std::vector<std::string> parts = fuzz_split(data, size, MARKER);
+    // Grids above 257 vertices a side only cost time here (arrays of up to
+    // 4097^2 values filled before the other files are looked at); the header
+    // checks themselves are the same for every size.
+    int n = 0;
+    if (sscanf(parts[0].c_str(), "%d", &n) == 1 && n > 7) return 0;
     for (size_t p = 0; p < parts.size() && p < sizeof FILES / sizeof FILES[0]; p++)
         if (!parts[p].empty() && !fuzz_write_file(folder + "/" + FILES[p], parts[p])) return 0;
     TerrainLoadParams params = {};
