@@ -168,6 +168,8 @@ RenderSettingsValues startup_render_settings() {
     v.ground_texture_resolution = s.ground_texture_dim.index;
     v.model_geometric_detail = s.model_detail.value;
     v.roost_density = s.roost_density.value;
+    v.use_shader = s.use_shader.index == CHOICE_YES;
+    v.texture_compress = s.texture_compress.index;
     return v;
 }
 

@@ -21,7 +21,9 @@
 #include "app/render_options.h"
 #include "app/settings.h"
 #include "render/gl_ext.h"
+#include "render/model.h"
 #include "render/shader.h"
+#include "render/shape.h"
 #include "render/texture.h"
 #include "sim/slots.h"
 #include "track/track_list.h"
@@ -53,6 +55,8 @@ void derive_render_options(const RenderSettingsValues& s, RenderOptions* r) {
     r->lod_scale = (float)scale;
     r->lod_bias = (float)(50 - 50 * clamp((m - 10) * 0.05, 0, 1));
     r->roost_frequency = (int)s.roost_density;
+    r->use_shader = s.use_shader;
+    r->texture_compress = s.texture_compress;
 }
 
 std::vector<std::string> video_mode_labels(const display_mode* modes) {
@@ -194,6 +198,8 @@ static int shut_down(ProgramState* p) {
     delete_unused_textures(true);
     delete_shaders();
     loading_status("Deleting models");
+    delete_unused_models(true);  // the GL context is still current here
+    shape_cache_free();
     loading_frame_end();
     destroy_window(p->window);
     p->window = nullptr;
@@ -235,6 +241,7 @@ int run_program(int argc, char** argv) {
     startup_apply_command_line(line);
     derive_render_options(startup_render_settings(), &render_options_for_startup());
     apply_command_line_render_options(line, &render_options_for_startup());
+    set_model_reflections(settings().reflections.index == CHOICE_YES);
 
     program.window = open_main_window(line);
     if (!program.window) {

@@ -23,6 +23,8 @@ struct RenderSettingsValues {
     int ground_texture_resolution;      // index of "Ground Texture Resolution": 0 = 32x32 .. 5 = 1024x1024
     double model_geometric_detail;      // "Model Geometric Detail"
     double roost_density;               // "Roost Density"
+    bool use_shader;                    // "Use Shader Programs"
+    int texture_compress;               // index of "Compress Textures"
 };
 // Sets the render options the settings decide; the command line's overrides
 // are applied afterwards (apply_command_line_render_options).
