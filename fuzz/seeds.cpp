@@ -280,6 +280,25 @@ Seeds image()
     return s;
 }
 
+Seeds model()
+{
+    std::string triangle = "3 1\n0 0 0  0 0 1  0 0\n1 0 0  0 0 1  1 0\n0 1 0  0 0 1  0 1\n0 1 2\n";
+    return {triangle,
+            "JM1\n16 1 0.5 0.5 0.5 " + triangle + "-1 1 1 1 1 " + triangle,
+            "JM2 2 pair\n16 1 1 1 1 3 1\n1 0 0  1 0 0  0 0  1 0\n2 0 0  1 0 0  1 0  1 1\n1 1 0  1 0 0  0 1  0 1\n0 1 2\n",
+            "JM2 5 skeleton\n16 1 1 1 1 4 2\n0 0 0 0 0 1 0 0  1 2 3 4 5\n1 0 0 0 0 1 1 0  5 4 3 2 1\n"
+            "0 1 0 0 0 1 0 1  0 0 0 0 0\n1 1 1 0 0 1 0 1  3e38 3e38 0 0 0\n0 1 2\n0 0 3\n",
+            "JM1\n16 1 1 1 1 3 2\n0 0 0 0 0 1 0 0\n0 0 0 0 0 1 0 0\n1 1 1 nan 0 1 0 0\n0 1 2\n0 1 7\n",
+            "JM2 33 x\n16 1 1 1 1 0 0\n", "JM1\n16 1 1 1 1 99999999 99999999\n"};
+}
+
+Seeds shape()
+{
+    return {"2\n0 3 4 1\n0.8 500 20\n-1 0 0 0.5\n1.2 900 30\n", "1\n", "1\n0 0 0 1\n0.8 500\n",
+            "2\n0 0 0 1 0.8 500 20\n", "-1\n", "1\n1e38 1e38 1e38 1e38 1 1 1\n", "1\n0 0 0 -1 1 1 1\n",
+            "999999999\n0 0 0 1 1 1 1\n"};
+}
+
 // Texture files: "tex1" loaded, "tex2" and "tex3" for links to name.
 Seeds texture()
 {
@@ -311,7 +330,7 @@ const Target TARGETS[] = {
     {"saf_header", saf_header}, {"gzip", gzip_seeds},       {"data_stream", data_stream},
     {"command_line", command_line}, {"settings_file", settings_file}, {"key_names", key_names}, {"setup_file", setup_file},
     {"replay", replay},         {"packed_state", packed_state}, {"tileinfo", tileinfo},
-    {"terrain", terrain},       {"image", image}, {"texture", texture},
+    {"terrain", terrain},       {"image", image}, {"texture", texture}, {"model", model}, {"shape", shape},
 };
 
 }  // namespace
