@@ -15,7 +15,19 @@ static int write_index;
 static int on_screen_count;
 static const int MAX_ON_SCREEN = 5;
 
+static void (*message_sink)(const char*, void*);
+static void* message_self;
+
+void set_message_sink(void (*sink)(const char* text, void* self), void* self) {
+    message_sink = sink;
+    message_self = self;
+}
+
 int show_message(const char* text) {
+    if (message_sink) {
+        message_sink(text, message_self);
+        return on_screen_count;
+    }
     log("%s\n", text);
     snprintf(history[write_index], LINE_CHARS, "%s", text);
     write_index = (write_index + 1) % HISTORY_LINES;
@@ -23,11 +35,16 @@ int show_message(const char* text) {
     return on_screen_count;
 }
 
+int show_messagev(const char* format, va_list args) {
+    char text[1200];
+    vsnprintf(text, sizeof text, format, args);
+    return show_message(text);
+}
+
 int show_messagef(const char* format, ...) {
-    char text[1024];
     va_list args;
     va_start(args, format);
-    vsnprintf(text, sizeof text, format, args);
+    int count = show_messagev(format, args);
     va_end(args);
-    return show_message(text);
+    return count;
 }

@@ -21,22 +21,11 @@
 #include "render/texture.h"
 
 static std::vector<Model*> models;  // load order; owned
-static void (*message_sink)(const char*, void*);
-static void* message_self;
-
-void set_model_message_sink(void (*sink)(const char* text, void* self), void* self) {
-    message_sink = sink;
-    message_self = self;
-}
-
 void model_say(const char* format, ...) {
-    char text[1200];
     va_list args;
     va_start(args, format);
-    vsnprintf(text, sizeof text, format, args);
+    show_messagev(format, args);
     va_end(args);
-    if (message_sink) message_sink(text, message_self);
-    else show_message(text);
 }
 
 // ---- parsing -------------------------------------------------------------

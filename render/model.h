@@ -118,6 +118,3 @@ void reset_model_stats();
 // POV-Ray "mesh2" text of every part ("union" around several). False when a
 // write failed.
 [[nodiscard]] bool export_povray(const Model* model, DataStream* file);
-
-// Where the model code's messages go; null restores `show_message`.
-void set_model_message_sink(void (*sink)(const char* text, void* self), void* self);

@@ -40,22 +40,11 @@ static size_t memory_total;
 // Link files may name further links; deeper chains are refused.
 static const int MAX_LINK_DEPTH = 16;
 
-static void (*message_sink)(const char*, void*);
-static void* message_self;
-
-void set_texture_message_sink(void (*sink)(const char* text, void* self), void* self) {
-    message_sink = sink;
-    message_self = self;
-}
-
 void texture_say(const char* format, ...) {
-    char text[1200];
     va_list args;
     va_start(args, format);
-    vsnprintf(text, sizeof text, format, args);
+    show_messagev(format, args);
     va_end(args);
-    if (message_sink) message_sink(text, message_self);
-    else show_message(text);
 }
 
 bool texture_verbose() { return render_options().debug_level >= 1; }

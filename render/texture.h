@@ -83,10 +83,6 @@ struct CpuImage {
 // lives until `delete_unused_textures` drops its generation.
 const CpuImage* load_image(const char* name);
 
-// Where the texture code's messages go; null restores `show_message`.
-// Tests capture them here.
-void set_texture_message_sink(void (*sink)(const char* text, void* self), void* self);
-
 // The HUD textures loaded at start-up (after the fonts).
 struct HudTextures {
     int tach, shifter, pitboard, title;

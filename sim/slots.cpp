@@ -75,9 +75,12 @@ void rider_reset(Rider* r)
     bike_body_reset(&r->bike);
     memset(&r->controls, 0, sizeof r->controls);
     r->engine_speed = 0;
+    r->engine_angle = 0;
+    r->last_shift = 0;
     r->crash_timer = 0;
     r->dab_amount = 0;
     r->is_free_feet_start_due = false;
+    memset(&r->aid, 0, sizeof r->aid);
     for (wheel_record& w : r->bike.wheel) {
         memset(w.contact_point, 0, sizeof w.contact_point);
         memset(w.contact_velocity, 0, sizeof w.contact_velocity);

@@ -6,6 +6,7 @@
 #pragma once
 #include "net/state_history.h"
 #include "sim/bike_body.h"
+#include "sim/rider_state.h"
 #include "sim/setup_params.h"
 
 constexpr int RIDER_SLOTS = 160;
@@ -28,6 +29,8 @@ struct rider_controls {
     float lean;         // -1..1, forward/back
     float dab;          // 0..1
     int gear;           // 0 is first gear
+    int shift;          // -1 down, 0 none, 1 up: shifts happen when it changes
+    float back_up;      // 0..1
 };
 
 struct Rider {
@@ -37,11 +40,14 @@ struct Rider {
     RiderParams params;
     rider_controls controls;
     float engine_speed;        // rad/s of the crankshaft
+    float engine_angle;        // rad in (-pi, pi]: rear-axle angle the engine side has reached
+    int last_shift;            // the shift input of the last shift, -1..1
     int crash_timer;           // ticks; above 0 while crashed
     float dab_amount;          // 0..1, how far the foot is down
     // Set when a replayed rider has just crashed: the free feet are to start
     // at their drawn positions with the rider body's velocity there.
     bool is_free_feet_start_due;
+    rider_state aid;           // riding aids, crash bookkeeping, free feet (sim/rider_step.h)
 };
 
 struct rider_slot {

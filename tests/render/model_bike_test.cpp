@@ -3,6 +3,8 @@
 // Reads the content the build generated (RW_HOME = the build folder). With
 // RW_BIKE_PICTURE naming a file, the drawing test also writes its picture.
 #include <gtest/gtest.h>
+
+#include "app/console.h"
 #include <math.h>
 #include <stdlib.h>
 
@@ -29,12 +31,10 @@ struct Messages {
     std::vector<std::string> lines;
     static void add(const char* text, void* self) { ((Messages*)self)->lines.push_back(text); }
     Messages() {
-        set_model_message_sink(add, this);
-        set_texture_message_sink(add, this);
+        set_message_sink(add, this);
     }
     ~Messages() {
-        set_model_message_sink(nullptr, nullptr);
-        set_texture_message_sink(nullptr, nullptr);
+        set_message_sink(nullptr, nullptr);
     }
 };
 

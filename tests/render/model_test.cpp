@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include "app/console.h"
 #include <math.h>
 #include <stdlib.h>
 
@@ -18,9 +20,9 @@ namespace {
 struct Messages {
     std::vector<std::string> lines;
     Messages() {
-        set_model_message_sink([](const char* text, void* self) { ((Messages*)self)->lines.push_back(text); }, this);
+        set_message_sink([](const char* text, void* self) { ((Messages*)self)->lines.push_back(text); }, this);
     }
-    ~Messages() { set_model_message_sink(nullptr, nullptr); }
+    ~Messages() { set_message_sink(nullptr, nullptr); }
     int count(const std::string& text) const {
         int n = 0;
         for (const std::string& l : lines) n += l == text;

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
-
 #include <math.h>
 
 #include <random>
 #include <string>
 #include <vector>
 
+#include "app/console.h"
 #include "app/data_file.h"
 #include "app/render_options.h"
 #include "render/gl_ext.h"
@@ -66,14 +66,14 @@ protected:
         render_options_for_startup().debug_level = 1;
         render_options_for_startup().model_texture_skip = 0;
         render_options_for_startup().texture_compress = COMPRESS_REQUESTED;
-        set_texture_message_sink([](const char* text, void* self) {
+        set_message_sink([](const char* text, void* self) {
             ((std::vector<std::string>*)self)->push_back(text);
         }, &messages);
         begin_texture_generation();
     }
     void TearDown() override {
         delete_unused_textures(true);
-        set_texture_message_sink(nullptr, nullptr);
+        set_message_sink(nullptr, nullptr);
         render_options_for_startup().debug_level = 0;
         render_options_for_startup().model_texture_skip = 0;
         render_options_for_startup().texture_compress = COMPRESS_NO;

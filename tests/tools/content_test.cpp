@@ -2,6 +2,8 @@
 // warning, a second run gives the same bytes, and the course is rideable by
 // construction. The load checks read the content the build generated.
 #include <gtest/gtest.h>
+
+#include "app/console.h"
 #include <stdlib.h>
 
 #include <algorithm>
@@ -189,7 +191,7 @@ void collect_message(const char* text, void* self) { static_cast<std::vector<std
 
 TEST_F(BuiltContent, StatueAndGateModelsAndShapesLoadCleanly) {
     std::vector<std::string> messages;
-    set_model_message_sink(collect_message, &messages);
+    set_message_sink(collect_message, &messages);
     std::set<std::string> models = {"@startgate.jm"}, shapes = {"@startgate.shp"};
     for (const char* folder : {"rabbithill", "backyard"}) {
         std::istringstream words(text(std::string("@") + folder + "/statues"));
@@ -217,7 +219,7 @@ TEST_F(BuiltContent, StatueAndGateModelsAndShapesLoadCleanly) {
         EXPECT_LT(shape->bounding_radius, 3.5f);
         shape_free(shape);
     }
-    set_model_message_sink(nullptr, nullptr);
+    set_message_sink(nullptr, nullptr);
     for (const std::string& m : messages) ADD_FAILURE() << m;
 }
 
