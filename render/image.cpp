@@ -71,10 +71,11 @@ struct NetpbmHeader {
     int width, height, maximum;
 };
 
+// A text sample above the maximum (up to nine digits) counts as the maximum.
 static int scale_sample(int v, int maximum) {
+    if (v > maximum) v = maximum;
     if (maximum == 255) return v;
-    int s = v * 255 / maximum;
-    return s > 255 ? 255 : s;
+    return v * 255 / maximum;
 }
 
 // Samples of a netpbm body: binary (one byte each, or two big-endian bytes

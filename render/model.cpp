@@ -241,7 +241,7 @@ static int jm_version(TextCursor* c) {
     TextCursor probe = *c;
     const char* start;
     size_t length;
-    if (!text_token(&probe, &start, &length) || strncmp(start, "JM", 2) != 0) return 0;
+    if (!text_token(&probe, &start, &length) || length < 2 || strncmp(start, "JM", 2) != 0) return 0;
     int version;
     if (length == 2) {
         if (!text_int(&probe, &version)) return 0;

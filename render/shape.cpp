@@ -22,8 +22,9 @@ bool parse_shape(const char* text, size_t size, Shape* out) {
         float* values[7] = {&s.centre[0], &s.centre[1], &s.centre[2], &s.radius, &s.friction, &s.stiffness, &s.damping};
         for (float* v : values)
             if (!text_float(&c, v)) return false;
-        if (s.radius < 0) return false;
         float reach = sqrtf(s.centre[0] * s.centre[0] + s.centre[1] * s.centre[1] + s.centre[2] * s.centre[2]) + s.radius;
+        // Finite values can still reach past the float range (a centre at 1e38 ft).
+        if (s.radius < 0 || !isfinite(reach)) return false;
         shape.bounding_radius = std::max(shape.bounding_radius, reach);
     }
     *out = std::move(shape);

@@ -220,6 +220,10 @@ TEST(ImageNetpbm, PpmAndPgmBodiesAndHeaders) {
         {"binary pgm", true, "P5\n2 2\n255\n\x00\x10\x20\xff"s, 2, 2, {0, 16, 32, 255}},
         {"text pgm scaled", true, "P2\n# c\n2 1\n3\n3 1\n", 2, 1, {255, 85}},
         {"16-bit binary pgm", true, "P5 1 1 65535\n\xff\xff"s, 1, 1, {255}},
+        // Nine-digit text samples far above the maximum overflowed the scaling.
+        {"text samples above the maximum", false, "P3 3 1 65535\n65535 0 0 655355535 0 999999999 70000 1 2\n", 3, 1,
+         {255, 0, 0, 255, 0, 255, 255, 0, 0}},
+        {"binary sample above the maximum", true, "P5 1 1 100\n\xc8"s, 1, 1, {255}},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -182,6 +182,21 @@ TEST(ModelParse, TextureDensityIsTheLargestChangePerFoot) {
     model_free(model);
 }
 
+// The text need not end in a NUL: every cut of a file is parsed from a buffer
+// of exactly its size (the sanitizer build catches a read past it; a lone
+// "J" once did).
+TEST(ModelParse, ReadsNoFurtherThanTheGivenSize) {
+    std::string file = std::string("JM2 1 b\n") + "16 1 1 1 1 3 1\n0 0 0 0 0 1 0 0 1\n1 0 0 0 0 1 1 0 1\n0 1 0 0 0 1 0 1 1\n0 1 2\n";
+    Messages quiet;
+    for (size_t cut = 1; cut <= file.size(); cut++) {
+        SCOPED_TRACE(file.substr(0, cut));
+        std::vector<char> exact(file.begin(), file.begin() + (ptrdiff_t)cut);
+        Model* model = parse_model(exact.data(), exact.size(), "cut.jm");
+        if (cut < 3) EXPECT_EQ(model, nullptr);
+        model_free(model);
+    }
+}
+
 TEST(ModelParse, DamagedFilesAreRefusedOrCutAtThePreviousPart) {
     std::string part = "16 1 1 1 1 3 1\n0 0 0 0 0 1 0 0\n1 0 0 0 0 1 1 0\n0 1 0 0 0 1 0 1\n0 1 2\n";
     struct {

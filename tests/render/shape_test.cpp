@@ -34,6 +34,8 @@ TEST(ShapeParse, DamagedFilesGiveNoShape) {
         {"negative count", "-1\n"},
         {"huge count", "2000000000\n0 0 0 1 0.8 500 20\n"},
         {"word for a number", "1\n0 zero 0 1 0.8 500 20\n"},
+        // Each value finite, but the sphere's reach overflows the float range.
+        {"reach beyond the float range", "1\n1e38 1e38 1e38 1e38 1 1 1\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -220,7 +220,12 @@ TEST(TorusTriangle, EdgeSearchAgreesWithBruteForceOnRandomPoses)
         double v[3][3];
         for (int j = 0; j < 3; j++)
             for (int i = 0; i < 3; i++) v[j][i] = 1.5 * u(rng);
-        torus_shape tire = wheel(u(rng), u(rng), u(rng), u(rng), u(rng), u(rng));
+        // Drawn last argument first, in statements: the order in which a
+        // compiler evaluates call arguments is its own choice, and the poses
+        // must not depend on it.
+        double pose[6];
+        for (int i = 5; i >= 0; i--) pose[i] = u(rng);
+        torus_shape tire = wheel(pose[0], pose[1], pose[2], pose[3], pose[4], pose[5]);
         torus_hit hit;
         ASSERT_TRUE(torus_triangle(&tire, v, true, &hit));
         if (hit.which != TORUS_EDGE) continue;
