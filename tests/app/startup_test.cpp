@@ -14,12 +14,12 @@ TEST(StartupRenderOptions, DerivedFromSettings) {
     };
     const Case cases[] = {
         // m = 50: scale (100-50)*0.02 = 1 (not cubed), bias 50 - 50*clamp(2, 0, 1) = 0.
-        {"middle", {1.0, 8, 6, 3, 50, 120.7}, 0.125f, 1.0f, 0.0f, 2, 4, 256, 120},
+        {"middle", {1.0, 8, 6, 3, 50, 120.7, true, 0}, 0.125f, 1.0f, 0.0f, 2, 4, 256, 120},
         // m = 0: scale 2 cubed = 8, bias 50; detail 0.25 -> 0.5.
-        {"lowest model detail", {0.25, 0, 0, 0, 0, 0}, 0.5f, 8.0f, 50.0f, 10, 10, 32, 0},
+        {"lowest model detail", {0.25, 0, 0, 0, 0, 0, false, 2}, 0.5f, 8.0f, 50.0f, 10, 10, 32, 0},
         // m = 100: scale 0; m = 20: bias 50 - 50*0.5 = 25.
-        {"highest model detail", {2, 12, 11, 5, 100, 1000}, 0.0625f, 0.0f, 0.0f, 0, 0, 1024, 1000},
-        {"half bias", {1, 10, 10, 1, 20, 3}, 0.125f, 1.6f * 1.6f * 1.6f, 25.0f, 0, 0, 64, 3},
+        {"highest model detail", {2, 12, 11, 5, 100, 1000, true, 1}, 0.0625f, 0.0f, 0.0f, 0, 0, 1024, 1000},
+        {"half bias", {1, 10, 10, 1, 20, 3, false, 0}, 0.125f, 1.6f * 1.6f * 1.6f, 25.0f, 0, 0, 64, 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -32,6 +32,8 @@ TEST(StartupRenderOptions, DerivedFromSettings) {
         EXPECT_EQ(r.ground_texture_skip, c.ground_skip);
         EXPECT_EQ(r.ground_texture_size, c.ground_size);
         EXPECT_EQ(r.roost_frequency, c.roost);
+        EXPECT_EQ(r.use_shader, c.in.use_shader);
+        EXPECT_EQ(r.texture_compress, c.in.texture_compress);
     }
 }
 

@@ -192,7 +192,9 @@ TEST(ModelParse, ReadsNoFurtherThanTheGivenSize) {
         SCOPED_TRACE(file.substr(0, cut));
         std::vector<char> exact(file.begin(), file.begin() + (ptrdiff_t)cut);
         Model* model = parse_model(exact.data(), exact.size(), "cut.jm");
-        if (cut < 3) EXPECT_EQ(model, nullptr);
+        if (cut < 3) {
+            EXPECT_EQ(model, nullptr);
+        }
         model_free(model);
     }
 }
