@@ -4,7 +4,6 @@
 
 constexpr float PI_F = 3.14159265f;
 constexpr float REALIGN_TORQUE_PER_SLUG = 320;  // lb ft
-constexpr float REALIGN_LIFT_PER_SLUG = 32;     // lb
 
 bool realign_choose_target(const realign_target_ops* ops, const Rider* r, double out[3])
 {

@@ -113,8 +113,7 @@ struct LogCapture {
     std::string path = dir.path + "/log.txt";
     LogCapture() {
         log(nullptr);
-        std::string request = "NOLT_LOGFILE=" + path;
-        log(request.c_str());
+        log("NOLT_LOGFILE=%s", path.c_str());
     }
     std::string text() {
         log(nullptr);
