@@ -517,7 +517,7 @@ int data_vscanf(DataStream* s, const char* format, va_list args) {
 int data_scanf(DataStream* s, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    int n = vfscanf(s->view, format, args);
+    int n = data_vscanf(s, format, args);
     va_end(args);
     return n;
 }
