@@ -28,8 +28,12 @@ int show_message(const char* text) {
         message_sink(text, message_self);
         return on_screen_count;
     }
-    log("%s\n", text);
-    snprintf(history[write_index], LINE_CHARS, "%s", text);
+    // A message is one line: a trailing line feed (texts shared with the log)
+    // does not make a second, empty one.
+    int length = (int)strlen(text);
+    if (length > 0 && text[length - 1] == '\n') length--;
+    log("%.*s\n", length, text);
+    snprintf(history[write_index], LINE_CHARS, "%.*s", length, text);
     write_index = (write_index + 1) % HISTORY_LINES;
     if (on_screen_count < MAX_ON_SCREEN) on_screen_count++;
     return on_screen_count;
