@@ -6,8 +6,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "app/platform/log.h"
-#include "app/render_options.h"
+#include "platform/log.h"
+#include "base/render_options.h"
 
 struct BindingDefault {
     const char* key;

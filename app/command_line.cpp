@@ -9,7 +9,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "app/render_options.h"
+#include "base/render_options.h"
 
 enum value_kind { FLAG, INT_VALUE, FLOAT_VALUE, TEXT_VALUE };
 

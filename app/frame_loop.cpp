@@ -7,9 +7,9 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "app/alloc.h"
-#include "app/console.h"
-#include "app/platform/log.h"
+#include "base/alloc.h"
+#include "base/messages.h"
+#include "platform/log.h"
 #include "app/screenshot.h"
 #include "app/settings.h"
 

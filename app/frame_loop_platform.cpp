@@ -10,8 +10,8 @@
 
 #include "app/command_line.h"
 #include "app/frame_loop.h"
-#include "app/platform/log.h"
-#include "app/platform/platform.h"
+#include "platform/log.h"
+#include "platform/platform.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "render/texture.h"

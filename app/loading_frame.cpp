@@ -5,8 +5,8 @@
 #include <GL/gl.h>
 #include <math.h>
 
-#include "app/platform/log.h"
-#include "app/platform/platform.h"
+#include "platform/log.h"
+#include "platform/platform.h"
 
 static const double KEEP_ALIVE_INTERVAL = 0.0625;  // s between loading frames
 static const int BAR_SEGMENTS = 32;

@@ -3,12 +3,12 @@
 
 #include <stdio.h>
 
-#include "app/alloc.h"
-#include "app/console.h"
-#include "app/data_file.h"
+#include "base/alloc.h"
+#include "base/messages.h"
+#include "base/data_file.h"
 #include "app/frame_loop.h"
 #include "app/session.h"
-#include "render/image.h"
+#include "base/image.h"
 
 int highest_screenshot_number(const char* const* names) {
     int highest = 0;

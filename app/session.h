@@ -4,10 +4,8 @@
 // loop (app/frame_loop.h); times are seconds, slots are 1-based.
 #pragma once
 #include "sim/rider_input.h"  // ControlChannel
-#include "sim/world.h"  // TICK
+#include "base/ticks.h"
 
-// At most this much real time is credited to the simulation per frame.
-constexpr double MAX_FRAME_STEP = 0.125;
 constexpr int MAX_BIKES = 160;
 
 enum ViewMode {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/data_file.h"
+#include "base/data_file.h"
 #include "sim/setup.h"
 
 static const char* const NO_YES[] = {"No", "Yes"};

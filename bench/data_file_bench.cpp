@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/data_file.h"
+#include "base/data_file.h"
 
 namespace {
 

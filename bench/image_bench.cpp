@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "render/image.h"
+#include "base/image.h"
 #include "render/mip.h"
 
 static std::vector<unsigned char> noise_picture(int w, int h, int bpp) {

@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "app/command_line.h"
-#include "app/render_options.h"
+#include "base/render_options.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -4,7 +4,7 @@
 #include <limits.h>
 #include <string.h>
 
-#include "app/data_file.h"
+#include "base/data_file.h"
 #include "fuzz_support.h"
 
 namespace {

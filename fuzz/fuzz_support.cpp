@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "app/data_file.h"
+#include "base/data_file.h"
 
 namespace {
 

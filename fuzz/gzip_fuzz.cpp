@@ -1,6 +1,6 @@
 // Compressed data files: a ".gz" file is inflated on the fly behind the same
 // stream as a plain file. Damaged data must end the stream, never run past it.
-#include "app/data_file.h"
+#include "base/data_file.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

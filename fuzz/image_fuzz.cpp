@@ -2,7 +2,7 @@
 // whole or as a frame inside an animation, and PNG height images. A decoder
 // either refuses with a text or gives exactly width * height pixels.
 #include "fuzz_support.h"
-#include "render/image.h"
+#include "base/image.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // program shows for any code a device or file may report.
 #include <string.h>
 
-#include "app/platform/platform.h"
+#include "platform/platform.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

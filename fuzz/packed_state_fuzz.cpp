@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include "fuzz_support.h"
-#include "net/packed_state.h"
+#include "sim/packed_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -2,7 +2,7 @@
 // inside the file and inside the archive's tree whatever the header says.
 #include <string.h>
 
-#include "app/saf_archive.h"
+#include "base/saf_archive.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

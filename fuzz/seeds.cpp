@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "app/data_file.h"
-#include "app/saf_archive.h"
+#include "base/data_file.h"
+#include "base/saf_archive.h"
 #include "app/settings.h"
 #include "fuzz_support.h"
-#include "net/packed_state.h"
-#include "render/image.h"
+#include "sim/packed_state.h"
+#include "base/image.h"
 #include "sim/setup.h"
 #include "track/terrain.h"
 

@@ -4,8 +4,8 @@
 // from one session to the next.
 #include <string.h>
 
-#include "app/alloc.h"
-#include "app/data_file.h"
+#include "base/alloc.h"
+#include "base/data_file.h"
 #include "app/settings.h"
 #include "fuzz_support.h"
 

@@ -3,7 +3,7 @@
 #include <math.h>
 
 #include "fuzz_support.h"
-#include "render/shape.h"
+#include "sim/shape.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -6,8 +6,8 @@
 // display, or SDL's offscreen driver).
 #include <stdio.h>
 
-#include "app/console.h"
-#include "app/data_file.h"
+#include "base/messages.h"
+#include "base/data_file.h"
 #include "fuzz_support.h"
 #include "render/gl_ext.h"
 #include "render/texture.h"

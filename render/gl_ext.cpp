@@ -3,7 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "app/platform/log.h"
+#include "platform/log.h"
 
 static GlCaps caps;
 

@@ -11,12 +11,12 @@
 
 #include <algorithm>
 
-#include "app/alloc.h"
-#include "app/console.h"
-#include "app/data_file.h"
-#include "app/render_options.h"
+#include "base/alloc.h"
+#include "base/messages.h"
+#include "base/data_file.h"
+#include "base/render_options.h"
 #include "render/model_local.h"
-#include "render/model_text.h"
+#include "base/model_text.h"
 #include "render/shader.h"
 #include "render/texture.h"
 

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 
-#include "app/data_file.h"
-#include "app/render_options.h"
+#include "base/data_file.h"
+#include "base/render_options.h"
 #include "render/gl_ext.h"
 #include "render/model.h"
 #include "render/shader.h"

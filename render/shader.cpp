@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "app/platform/log.h"
+#include "platform/log.h"
 #include "render/gl_ext.h"
 
 // Uniform locations are looked up on first use and cached.

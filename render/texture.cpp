@@ -11,10 +11,10 @@
 
 #include <memory>
 
-#include "app/console.h"
-#include "app/render_options.h"
+#include "base/messages.h"
+#include "base/render_options.h"
 #include "render/gl_ext.h"
-#include "render/image.h"
+#include "base/image.h"
 #include "render/mip.h"
 #include "render/texture_local.h"
 

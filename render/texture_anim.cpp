@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "render/image.h"
+#include "base/image.h"
 #include "render/mip.h"
 #include "render/texture.h"
 #include "render/texture_local.h"

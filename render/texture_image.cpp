@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "app/render_options.h"
-#include "render/image.h"
+#include "base/render_options.h"
+#include "base/image.h"
 #include "render/mip.h"
 #include "render/texture.h"
 #include "render/texture_local.h"

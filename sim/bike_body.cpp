@@ -3,7 +3,7 @@
 #include <math.h>
 #include <string.h>
 
-#include "app/console.h"
+#include "base/messages.h"
 #include "sim/bike_body_math.h"
 #include "sim/bike_info.h"
 #include "sim/world.h"

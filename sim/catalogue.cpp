@@ -6,7 +6,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "app/console.h"
+#include "base/messages.h"
 #include "sim/catalogue_rows.h"
 
 static BikeInfo g_rows[BIKE_CATALOGUE_ROWS];

@@ -6,7 +6,7 @@
 #pragma once
 #include <ode/ode.h>
 
-#include "render/shape.h"
+#include "sim/shape.h"
 #include "sim/slots.h"
 
 struct Terrain;

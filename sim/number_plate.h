@@ -1,8 +1,8 @@
 // The rider's number-plate picture: the number drawn in the plate colours
 // onto 128 x 128 RGBA pixels, composed on the CPU from the digit glyphs of
-// the number font image ("@numbers.png"). Called when a bike is created; the
-// texture functions at the end upload them; everything above them is pure
-// (no OpenGL, no files). Pixels are 8-bit RGBA, rows top to bottom.
+// the number font image ("@numbers.png"). Called when a bike is created;
+// render/number_plate_texture.h uploads the result. Pure: no OpenGL, no
+// files. Pixels are 8-bit RGBA, rows top to bottom.
 #pragma once
 
 enum { NUMBER_PLATE_SIZE = 128, NUMBER_PLATE_MAX_CHARS = 7 };
@@ -41,13 +41,3 @@ PlateColours number_plate_colours(const char* bike_texture_name);
 // gap; a null font gives a plain plate.
 void number_plate_pixels(const char* number, const PlateColours* colours, const NumberFont* font,
                          unsigned char* out);
-
-// The rider's number-plate texture: the number font "@numbers.png" is read
-// once and kept, the plate composed as above and uploaded with mip maps.
-// Needs the GL context. Returns the tid, or 0 when no texture could be made
-// (a missing font gives a plain plate, logged once).
-[[nodiscard]] int number_plate_texture(const char* number, const char* bike_texture_name);
-// Deletes a plate texture when its bike is freed; 0 is ignored.
-void number_plate_texture_release(int tid);
-// Forgets the kept number font (shutdown; the next plate reads it again).
-void number_plate_font_free();

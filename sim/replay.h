@@ -4,7 +4,7 @@
 // packing a live rider into a state. Called by the replay display of demo
 // and network riders and by the recorder. Units: feet, seconds, radians.
 #pragma once
-#include "net/packed_state.h"
+#include "sim/packed_state.h"
 
 struct Rider;
 

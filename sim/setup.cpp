@@ -8,9 +8,9 @@
 
 #include <string>
 
-#include "app/console.h"
-#include "app/data_file.h"
-#include "app/file_tree.h"
+#include "base/messages.h"
+#include "base/data_file.h"
+#include "base/file_tree.h"
 #include "sim/setup_params.h"
 
 static const char* const NO_YES[] = {"No", "Yes"};

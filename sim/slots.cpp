@@ -2,8 +2,8 @@
 
 #include <string.h>
 
-#include "app/alloc.h"
-#include "app/platform/log.h"
+#include "base/alloc.h"
+#include "platform/log.h"
 
 static constexpr float CREATION_SPLIT = 1.0f / 3;
 

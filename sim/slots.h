@@ -4,7 +4,7 @@
 // reset creates riders and shutdown frees them. Main thread only.
 // Units: feet, slugs, seconds, radians, ticks.
 #pragma once
-#include "net/state_history.h"
+#include "sim/state_history.h"
 #include "sim/bike_body.h"
 #include "sim/rider_state.h"
 #include "sim/setup_params.h"

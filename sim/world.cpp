@@ -5,7 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "app/platform/log.h"
+#include "platform/log.h"
 
 static void log_physics_message(const char* kind, int num, const char* msg, va_list ap)
 {

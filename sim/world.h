@@ -6,7 +6,8 @@
 #pragma once
 #include <ode/ode.h>
 
-constexpr double TICK = 1.0 / 128;  // s, the one simulation step
+#include "base/ticks.h"
+
 constexpr double GRAVITY_Y = -32;   // ft/s^2
 
 struct physics_world {

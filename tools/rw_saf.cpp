@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "app/saf_archive.h"
+#include "base/saf_archive.h"
 
 static int usage() {
     fputs("usage: rw_saf pack <folder> <out.saf>\n       rw_saf list <archive>\n", stderr);

@@ -8,7 +8,7 @@
 
 #include <new>
 
-#include "app/alloc.h"
+#include "base/alloc.h"
 #include "track/terrain_local.h"
 
 TerrainLighting terrain_default_lighting() {

@@ -8,12 +8,12 @@
 #include <new>
 #include <vector>
 
-#include "app/alloc.h"
-#include "app/console.h"
-#include "app/data_file.h"
-#include "app/platform/log.h"
-#include "app/render_options.h"
-#include "render/image.h"
+#include "base/alloc.h"
+#include "base/messages.h"
+#include "base/data_file.h"
+#include "platform/log.h"
+#include "base/render_options.h"
+#include "base/image.h"
 #include "track/terrain.h"
 #include "track/terrain_local.h"
 

@@ -6,9 +6,9 @@
 #include <setjmp.h>
 #include <string.h>
 
-#include "app/alloc.h"
-#include "app/data_file.h"
-#include "app/platform/log.h"
+#include "base/alloc.h"
+#include "base/data_file.h"
+#include "platform/log.h"
 #include "track/terrain_local.h"
 
 static void read_from_stream(png_structp png, png_bytep data, png_size_t length) {

@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "app/alloc.h"
-#include "app/console.h"
-#include "app/data_file.h"
-#include "render/image.h"
+#include "base/alloc.h"
+#include "base/messages.h"
+#include "base/data_file.h"
+#include "base/image.h"
 #include "track/terrain.h"
 #include "track/terrain_local.h"
 

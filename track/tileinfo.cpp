@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "app/console.h"
+#include "base/messages.h"
 
 static constexpr float TICK_SECONDS = 1.0f / 128.0f;
 

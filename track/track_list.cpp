@@ -6,10 +6,10 @@
 
 #include <algorithm>
 
-#include "app/alloc.h"
-#include "app/data_file.h"
-#include "app/platform/log.h"
-#include "app/render_options.h"
+#include "base/alloc.h"
+#include "base/data_file.h"
+#include "platform/log.h"
+#include "base/render_options.h"
 
 // Index names are matched without regard to case, as the data layer finds them.
 static bool ends_with(const std::string& text, const char* suffix) {

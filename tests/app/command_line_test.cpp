@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/render_options.h"
+#include "base/render_options.h"
 
 namespace {
 

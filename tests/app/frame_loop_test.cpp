@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/data_file.h"
-#include "data_file_fixture.h"
+#include "base/data_file.h"
+#include "support/data_file_fixture.h"
 #include "app/frame_loop.h"
 #include "app/screenshot.h"
 #include "app/settings.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/data_file.h"
-#include "data_file_fixture.h"
+#include "base/data_file.h"
+#include "support/data_file_fixture.h"
 #include "app/settings.h"
 #include "sim/setup.h"
 #include "support/temp_dir.h"

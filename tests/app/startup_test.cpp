@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/platform/platform.h"
-#include "app/render_options.h"
+#include "platform/platform.h"
+#include "base/render_options.h"
 
 TEST(StartupRenderOptions, DerivedFromSettings) {
     struct Case {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/platform/platform.h"
+#include "platform/platform.h"
 
 namespace {
 

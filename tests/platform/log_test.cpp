@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/log.h"
+#include "platform/log.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include "app/platform/log.h"
+#include "platform/log.h"
 
 TEST(PlatformOptions, FlagsAndIntegers) {
     setenv("NOLT_OPTIONS", "[threaded:yes][sound-rate:44100][dsnd:maybe][dinput:off]", 1);

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/log.h"
-#include "app/platform/platform.h"
+#include "platform/log.h"
+#include "platform/platform.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -4,7 +4,7 @@
 // RW_BIKE_PICTURE naming a file, the drawing test also writes its picture.
 #include <gtest/gtest.h>
 
-#include "app/console.h"
+#include "base/messages.h"
 #include <math.h>
 #include <stdlib.h>
 
@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "app/data_file.h"
-#include "app/render_options.h"
+#include "base/data_file.h"
+#include "base/render_options.h"
 #include "render/gl_ext.h"
-#include "render/image.h"
+#include "base/image.h"
 #include "render/model.h"
 #include "render/shader.h"
-#include "render/shape.h"
+#include "sim/shape.h"
 #include "render/texture.h"
 #include "sim/bike_info.h"
 #include "sim/number_plate.h"

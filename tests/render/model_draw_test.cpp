@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/render_options.h"
+#include "base/render_options.h"
 #include "render/gl_ext.h"
 #include "render/model.h"
 #include "render/shader.h"

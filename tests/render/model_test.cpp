@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/console.h"
+#include "base/messages.h"
 #include <math.h>
 #include <stdlib.h>
 
@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/data_file.h"
-#include "app/render_options.h"
+#include "base/data_file.h"
+#include "base/render_options.h"
 #include "render/model.h"
 #include "render/texture.h"
 #include "support/temp_dir.h"

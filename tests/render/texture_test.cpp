@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "app/console.h"
-#include "app/data_file.h"
-#include "app/render_options.h"
+#include "base/messages.h"
+#include "base/data_file.h"
+#include "base/render_options.h"
 #include "render/gl_ext.h"
-#include "render/image.h"
+#include "base/image.h"
 #include "render/texture.h"
 #include "support/gl_context.h"
 #include "support/temp_dir.h"

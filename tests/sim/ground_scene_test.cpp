@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "app/data_file.h"
+#include "base/data_file.h"
 #include "support/temp_dir.h"
 
 #include "sim/bike_info.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/data_file.h"
+#include "base/data_file.h"
 #include "scripted_rider.h"
 #include "tests/support/temp_dir.h"
 #include "tools/content/course.h"

@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "app/data_file.h"
+#include "base/data_file.h"
 #include "sim/setup.h"
 #include "sim/setup_params.h"
-#include "sim/test_home.h"
+#include "support/test_home.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include <string>
 
-#include "app/alloc.h"
-#include "app/data_file.h"
+#include "base/alloc.h"
+#include "base/data_file.h"
 #include "riding_scene.h"
 #include "support/temp_dir.h"
 #include "track/terrain.h"

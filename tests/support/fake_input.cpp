@@ -3,7 +3,7 @@
 
 #include <stdint.h>
 
-#include "app/platform/log.h"
+#include "platform/log.h"
 
 // Axis handles are the axis index + 1 disguised as pointers.
 static Axis* handle(int index) { return (Axis*)(intptr_t)(index + 1); }

@@ -3,7 +3,7 @@
 // construction. The load checks read the content the build generated.
 #include <gtest/gtest.h>
 
-#include "app/console.h"
+#include "base/messages.h"
 #include <stdlib.h>
 
 #include <algorithm>
@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "app/alloc.h"
-#include "app/data_file.h"
-#include "app/saf_archive.h"
-#include "render/image.h"
+#include "base/alloc.h"
+#include "base/data_file.h"
+#include "base/saf_archive.h"
+#include "base/image.h"
 #include "render/model.h"
-#include "render/shape.h"
+#include "sim/shape.h"
 #include "support/temp_dir.h"
 #include "tools/content/content.h"
 #include "tools/content/fonts.h"

@@ -13,3 +13,8 @@ endif()
 add_test(NAME content_full_run_matches_build
          COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/tools/content_rerun_test.sh $<TARGET_FILE:rw_content> ${CMAKE_BINARY_DIR})
 set_tests_properties(content_full_run_matches_build PROPERTIES LABELS "tools")
+# The floors of the source tree: no folder includes one above it.
+add_test(NAME check_layers
+         COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/tools/check_layers_test.sh
+                 ${CMAKE_SOURCE_DIR}/scripts/check-layers ${CMAKE_SOURCE_DIR})
+set_tests_properties(check_layers PROPERTIES LABELS "tools")

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/log.h"
-#include "app/render_options.h"
-#include "render/image.h"
+#include "platform/log.h"
+#include "base/render_options.h"
+#include "base/image.h"
 #include "support/temp_dir.h"
 
 namespace {

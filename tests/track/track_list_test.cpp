@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include "app/data_file.h"
+#include "base/data_file.h"
 #include "support/temp_dir.h"
 
 namespace {

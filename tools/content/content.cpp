@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "app/saf_archive.h"
+#include "base/saf_archive.h"
 #include "tools/content/assets.h"
 #include "tools/content/track_files.h"
 #include "track/terrain.h"

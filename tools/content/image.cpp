@@ -1,6 +1,6 @@
 #include "tools/content/image.h"
 
-#include "render/image.h"
+#include "base/image.h"
 
 #include <cassert>
 #include <cstdio>
