@@ -3,60 +3,16 @@
 // input events stamped within it, turning the bindings into control channels
 // and calling the network and race steps. Owns the session state
 // (app/session.h) and the order of every per-frame and per-tick call.
-// The platform and the rest of the program are reached through the tables
-// below, so that tests drive the loop with an injected clock and events.
+// The platform and the rest of the program are reached through the tables of
+// app/loop_tables.h, so that tests drive the loop with an injected clock and
+// events; app/session_run.h sets them over the real platform.
 #pragma once
 #include "app/bindings.h"
+#include "app/loop_tables.h"
 #include "app/session.h"
 #include "sim/setup.h"
 
 struct Settings;
-
-// What the loop needs from the platform. Times are platform-clock seconds.
-struct LoopPlatform {
-    void* self;
-    double (*clock)(void* self);
-    void (*sleep)(void* self, double seconds);
-    // Takes the oldest event stamped no later than `until`; false when none.
-    bool (*next_event_until)(void* self, double until, int* code, bool* pressed);
-    // False when there is nothing to draw; otherwise sets the drawable size.
-    bool (*begin_frame)(void* self, int* width, int* height);
-    bool (*end_frame)(void* self);  // false when presenting failed
-    // Reads the drawable back as RGB bytes, bottom row first.
-    bool (*read_pixels)(void* self, int width, int height, unsigned char* rgb);
-    void (*finish)(void* self);     // waits for the GL (--glfinish); may be null
-};
-
-// Calls into parts of the program that the loop drives. Every entry may be
-// null, meaning that part is not there (an absent track, race or menu).
-struct FrameLoopHooks {
-    void* self;
-    bool (*track_loaded)(void* self);
-    bool (*viewed_bike_local)(void* self);   // the viewed slot is driven from here
-    bool (*viewed_slot_empty)(void* self);
-    bool (*online)(void* self);
-    void (*race_step)(void* self);
-    void (*network_step)(void* self);
-    // The channels of this tick for the local rider in play; the implementer
-    // applies them with `rider_apply_channels` and the player's setup.
-    void (*apply_rider_channels)(void* self, const float channels[CHANNEL_COUNT]);
-    void (*menu_key)(void* self, int code);  // a pressed key on the menu screen shown
-    void (*draw_menu)(void* self, int width, int height);
-    void (*draw_title)(void* self, int width, int height);  // view mode 5
-    void (*expire_messages)(void* self, double game_time);
-    void (*send_chat)(void* self, const char* text);  // online chat message
-    // Online: the server's tick count, the local one and the local tick at
-    // which the last server state applies; false when there is none yet.
-    bool (*server_clock)(void* self, int* server_ticks, int* local_ticks, int* last_state_tick);
-    bool (*server_warmup)(void* self);            // the server's warm-up session
-    void (*demo_seek)(void* self, double seconds); // playback: -1 rewinds, +1 skips
-    // The previous (-1) or next (+1) rider of the running order, clamped to
-    // the list; returns the 1-based slot to view.
-    int (*running_order_step)(void* self, int viewed_bike, int direction);
-    int (*track_camera_count)(void* self);
-    bool (*editor_key)(void* self, int code);     // true when the editor took the key
-    void (*editor_tick)(void* self);
-};
 
 struct FrameLoopOptions {
     double lock_fps;     // frames per second; 0 = off (--lock-fps)
@@ -124,34 +80,3 @@ void fill_controls(const Binding bindings[BINDING_COUNT], const InputOps* input,
 // Shows "Stutter in %s - %f seconds" when more than the threshold passed
 // since the previous check; costs nothing while the threshold is 0.
 void stutter_check(FrameLoop* loop, const char* stage);
-
-// The platform's own tables (app/frame_loop_platform.cpp).
-struct PlatformWindow;
-struct rider_slots;
-const LoopPlatform* platform_loop(PlatformWindow* window);
-const InputOps* platform_input();
-// The loop's hooks for what exists of the program: the title screen and the
-// rider slots (`slots` borrowed; may be null).
-FrameLoopHooks default_frame_hooks(rider_slots* slots);
-
-// ---- the start-up and shutdown steps of the settings and the loop ------------
-struct CommandLine;
-struct RenderSettingsValues;
-// Before the command line: the setup's defaults and stability preset, the
-// video mode choices (copied), then "@config".
-void startup_read_settings(const char* const* video_modes, int count);
-// The command line's overrides of settings: --width/--height, --draw-*,
-// --connect (server name, pushed onto the history).
-void startup_apply_command_line(const CommandLine& line);
-// The settings the render options derive from.
-RenderSettingsValues startup_render_settings();
-// The window the settings ask for: windowed at xres x yres, or full screen at
-// the chosen display mode (0 x 0: the desktop's).
-void startup_window_size(int* width, int* height, bool* fullscreen);
-// Resolves every binding (after the window exists), runs the frame loop
-// until it ends, and leaves the loop's session state behind.
-void run_session(PlatformWindow* window, const CommandLine& line, rider_slots* slots);
-// "Closing input devices": the bindings' axes.
-void shutdown_release_bindings();
-// "Writing config files".
-void shutdown_write_settings();

@@ -6,6 +6,7 @@
 #include "base/alloc.h"
 #include "base/messages.h"
 #include "base/data_file.h"
+#include "base/data_index.h"
 #include "app/frame_loop.h"
 #include "app/session.h"
 #include "base/image.h"

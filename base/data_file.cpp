@@ -4,6 +4,7 @@
 // inflated on the fly), so formatted reads, lines and pushback follow the C
 // library's own rules. A write stream is the C library's FILE itself.
 #include "base/data_file.h"
+#include "base/data_index.h"
 
 #include <ctype.h>
 #include <limits.h>
@@ -17,7 +18,7 @@
 #include <string>
 
 #include "base/alloc.h"
-#include "base/data_index.h"
+#include "base/data_index_local.h"
 #include "base/file_tree.h"
 #include "platform/log.h"
 

@@ -1,7 +1,7 @@
-// Game data files and the home folder: the search list (home folder, then the
-// game data folder), data names ("@" + relative name), ".saf" archives, the
-// data index, transparent ".gz" reading, and the buffered stream every file
-// of the program is read and written through. Main thread only.
+// Game data files: data names ("@" + relative name) looked up through the
+// data index (base/data_index.h), transparent ".gz" reading, and the
+// buffered stream every file of the program is read and written through.
+// Main thread only.
 // Sizes and offsets are bytes; a stream never reads past its `length`.
 #pragma once
 #include <stdarg.h>
@@ -20,23 +20,6 @@ void close_data_file(DataStream* stream);
 [[nodiscard]] char* file_to_string(const char* name);
 // Same, also reporting the byte count (the string may contain NUL bytes).
 [[nodiscard]] char* file_to_buffer(const char* name, size_t* size);
-
-bool index_contains(const char* relative_name);
-// "name -> path" of index entry `index`, truncated to the buffer; false past the end.
-bool index_entry_text(int index, char* buffer, int size);
-// Null-terminated list of distinct indexed names; builds the index on first call.
-const char* const* file_list();
-// Called between the folders and archives while the index is built, so that
-// the loading frame stays alive; null (the default) for none.
-void set_index_keep_alive(void (*keep_alive)());
-int file_list_count();
-const char* home_folder();          // search-list position 0 ("…/Rutwise/"), or null
-bool open_home_folder();            // creates it and opens it in the file browser
-bool game_data_present();           // the start-up check: logs to lastlog.txt, finds "zzzz.saf"
-void tune_working_set();            // logs the range and the real outcome
-// Frees the search list and the index ("Freeing file list" at shutdown). The
-// next use builds them again from the environment (tests rely on this).
-void data_files_shutdown();
 
 // Reading (every read honours the stream's length, pushback and inflation).
 int data_getc(DataStream* s);                       // 0..255, or -1 at the end

@@ -1,5 +1,5 @@
 // Building and searching the data index and its list of distinct names.
-#include "base/data_index.h"
+#include "base/data_index_local.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/data_file.h"
+#include "base/data_index.h"
 #include "base/file_tree.h"
 #include "platform/log.h"
 #include "base/saf_archive.h"

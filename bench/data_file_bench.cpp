@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/data_file.h"
+#include "base/data_index.h"
 
 namespace {
 

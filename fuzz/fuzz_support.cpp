@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "base/data_file.h"
+#include "base/data_index.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 
 #include "base/messages.h"
 #include "base/data_file.h"
+#include "base/data_index.h"
 #include "fuzz_support.h"
 #include "render/gl_ext.h"
 #include "render/texture.h"

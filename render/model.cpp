@@ -14,6 +14,7 @@
 #include "base/alloc.h"
 #include "base/messages.h"
 #include "base/data_file.h"
+#include "base/data_index.h"
 #include "base/render_options.h"
 #include "render/model_local.h"
 #include "base/model_text.h"

@@ -8,6 +8,7 @@
 
 #include "base/alloc.h"
 #include "base/data_file.h"
+#include "base/data_index.h"
 #include "platform/log.h"
 #include "base/render_options.h"
 

@@ -5,6 +5,7 @@
 
 #include "app/command_line.h"
 #include "app/frame_loop.h"
+#include "app/session_run.h"
 #include "app/settings.h"
 
 namespace {

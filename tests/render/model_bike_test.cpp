@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/data_file.h"
+#include "base/data_index.h"
 #include "base/render_options.h"
 #include "render/gl_ext.h"
 #include "base/image.h"

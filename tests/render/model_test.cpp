@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/data_file.h"
+#include "base/data_index.h"
 #include "base/render_options.h"
 #include "render/model.h"
 #include "render/texture.h"

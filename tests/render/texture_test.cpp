@@ -7,6 +7,7 @@
 
 #include "base/messages.h"
 #include "base/data_file.h"
+#include "base/data_index.h"
 #include "base/render_options.h"
 #include "render/gl_ext.h"
 #include "base/image.h"

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/data_file.h"
+#include "base/data_index.h"
 #include "scripted_rider.h"
 #include "tests/support/temp_dir.h"
 #include "tools/content/course.h"

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/data_file.h"
+#include "base/data_index.h"
 #include "sim/shape.h"
 #include "support/temp_dir.h"
 

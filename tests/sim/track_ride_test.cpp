@@ -11,6 +11,7 @@
 
 #include "base/alloc.h"
 #include "base/data_file.h"
+#include "base/data_index.h"
 #include "riding_scene.h"
 #include "support/temp_dir.h"
 #include "track/terrain.h"

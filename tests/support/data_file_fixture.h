@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/data_file.h"
+#include "base/data_index.h"
 #include "base/alloc.h"
 #include "platform/log.h"
 #include "support/temp_dir.h"

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/data_file.h"
+#include "base/data_index.h"
 #include "support/temp_dir.h"
 
 struct TestDataHome {

@@ -18,6 +18,7 @@
 
 #include "base/alloc.h"
 #include "base/data_file.h"
+#include "base/data_index.h"
 #include "base/saf_archive.h"
 #include "base/image.h"
 #include "render/model.h"

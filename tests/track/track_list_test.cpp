@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include "base/data_file.h"
+#include "base/data_index.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -10,6 +10,7 @@
 
 #include "app/command_line.h"
 #include "app/frame_loop.h"
+#include "app/session_run.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "app/settings.h"
