@@ -321,6 +321,41 @@ Seeds texture()
     return s;
 }
 
+Seeds timing_gates()
+{
+    const std::string gates =
+        "checkpoints:\n5 [10 0 0] [1 0 0]\n5 [20 0 0] [1 0 0]\n5 [30 0 0] [1 0 0]\n5 [40 0 0] [1 0 0]\n"
+        "firstlap:\n0 1 2 3\nnormallap:\n0 1 2 3\n";
+    return {
+        "startinggate:\n[100 5 200] 0\n[110 5 200] 0.5 @gate.jm\n[120 5 200] 7 @gate.jm @gate.png @gate.shp\n" + gates,
+        gates,
+        "checkpoints:\n5 [10 0 0] [1 0 0]\nfirstlap:\n-4 1 9 100001 100009 2\nnormallap:\n0 100000 0 0\n",
+        "checkpoints:\n5 [10 0 0] [1 0 0]\nfirstlap:\n0 0 0\nnormallap:\n0 0\n",
+        "startinggate:\n[1 2 inf] 0\n",
+    };
+}
+
+Seeds statues()
+{
+    return {
+        "[1 0 2] 0 @a.jm @a.ppm @a.shp\n[3 0.5 4] 1.5 @b.jm null @xmissing.shp\n[7 0 8] 4 @d.jm @d.ppm @d.shp\n",
+        "[10 0 10] -7 null null @s.shp\n[10 0 10] 0.3 null null @s.shp\n[1e30 0 -1e30] 0 a b c\n",
+        "[5 0 nan] 0 @c.jm @c.ppm @c.shp\n",
+    };
+}
+
+Seeds lighting()
+{
+    return {
+        "sun_vector [ 0.3 0.8 0.2 ]\nsun_color [ 1 0.95 0.9 ]\nambient [ 0.4 0.4 0.45 ]\n"
+        "global_ambient [ 0.25 0.25 0.28 ]\nsky_n @sky-n.ppm\nfog [ 0.74 0.80 0.88 ] 0.00028\n"
+        "near_plane 0.25\nfar_plane 6000\ndynamic_lighting 0\n"
+        "flare_element [ 1 0 ] [ 1 0.95 0.8 ] 0.35 @flare/glow.png\nflare_vector [ 0.3 0.8 0.2 ]\n",
+        "far_plane 1\nnear_plane 2\nsun_vector [ 0 0 0 ]\n",
+        "ambient [ 0.1 0.1 0.1 ]\nsunshine 7\nfog [ 1 1 1 ] 0.5\n",
+    };
+}
+
 struct Target {
     const char* name;
     Seeds (*seeds)();
@@ -331,6 +366,7 @@ const Target TARGETS[] = {
     {"command_line", command_line}, {"settings_file", settings_file}, {"key_names", key_names}, {"setup_file", setup_file},
     {"replay", replay},         {"packed_state", packed_state}, {"tileinfo", tileinfo},
     {"terrain", terrain},       {"image", image}, {"texture", texture}, {"model", model}, {"shape", shape},
+    {"timing_gates", timing_gates}, {"statues", statues}, {"lighting", lighting},
 };
 
 }  // namespace
