@@ -94,7 +94,10 @@ struct Race {
     std::vector<float> gate_openness;      // 1 up, 0 down
     std::vector<float> gate_falling_rate;  // 1/s
     // Practice.
-    int last_lap_ticks, best_lap_ticks;
+    int last_lap_ticks, best_lap_ticks;  // 0: none yet
+    int practice_laps_seen;              // completed laps at the last look
+    int crash_delays[16];                // extra crash delays (ticks), the server's knockout times
+    struct race_scene_state* link;       // owned: how the race sits on the scene (race/race_scene.h)
 
     const TimingGates* gates;  // borrowed from the track; never null while racing
     TrackStatues* statues;     // borrowed from the track; null: no statues
@@ -104,6 +107,8 @@ struct Race {
 
 // A race with no riders and no gates; `now` 0, results not final.
 void race_init(Race* race);
+// Unhooks the race from its scene (the riders and the track stay).
+void race_free(Race* race);
 
 // Start rules and timing of the scene's hooks: everything a rider does after
 // its controls-to-forces step. Exposed for the scene's `after_control`.

@@ -10,6 +10,7 @@
 #include "base/ticks.h"
 #include "platform/log.h"
 #include "race/race.h"
+#include "race/race_scene.h"
 
 void race_init(Race* race) {
     *race = Race{};
@@ -18,6 +19,8 @@ void race_init(Race* race) {
     race->leader_last_tick = -1;
     race->local_slot = NO_LOCAL_RIDER;
 }
+
+void race_free(Race* race) { race_scene_detach(race); }
 
 static std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
 static std::string format(const char* pattern, ...) {

@@ -365,7 +365,7 @@ static void collide_riders(contact_scene* s, physics_world* w, Rider* a, const r
     set_timers(s, a, b, front_a, front_b);
 }
 
-static void collide_statues(contact_scene* s, physics_world* w, Rider* r, bool* crashed_now)
+static void collide_statues(contact_scene* s, physics_world* w, Rider* r, int tick, bool* crashed_now)
 {
     if (!s->ops.statues_near) return;
     const dReal* f = dBodyGetPosition(r->bike.body[BODY_FRAME]);
@@ -390,11 +390,30 @@ static void collide_statues(contact_scene* s, physics_world* w, Rider* r, bool* 
                     sphere_contact c;
                     if (!collide_spheres(centre, &ss, centres[j], &spheres[j], &c)) continue;
                     collide_apply(w, nullptr, parts[p].body, &c, COLLIDE_JOINT);
+                    if (statue->touch_tick) *statue->touch_tick = tick;
                     if (parts[p].body == r->bike.body[BODY_RIDER] && rider_speed > OBJECT_CRASH_SPEED)
                         crash(s, r, crashed_now);
                 }
             }
         }
+    }
+}
+
+// While a thrown rider moves (2 ft/s or more) its body collides with its own
+// bike's frame and fork upper, so that it cannot pass through the bike.
+static constexpr double THROWN_MOVING_SPEED = 2;  // ft/s
+
+static void collide_own_bike(contact_scene* s, physics_world* w, Rider* r)
+{
+    if (!is_crashed(r) || body_speed(r->bike.body[BODY_RIDER]) < THROWN_MOVING_SPEED) return;
+    const Shape* const* shapes = s->rider[r->slot].shape;
+    const Shape* rider = shapes[SHAPED_RIDER];
+    if (!rider || rider->spheres.empty()) return;
+    const rider_part body = {r->bike.body[BODY_RIDER], rider, nullptr, false, false};
+    for (int k : {SHAPED_FRAME, SHAPED_FORK_UPPER}) {
+        if (!shapes[k] || shapes[k]->spheres.empty()) continue;
+        const rider_part bike = {r->bike.body[shaped_body[k]], shapes[k], nullptr, false, false};
+        collide_parts(w, body, bike, false, false);
     }
 }
 
@@ -416,13 +435,13 @@ static void ground_contacts(contact_scene* s, physics_world* w, Rider* r, bool* 
 
 void contact_make(contact_scene* s, rider_slots* slots, physics_world* w, int tick)
 {
-    (void)tick;
     bool crashed_now[RIDER_SLOTS] = {};
     for (int k = 0; k < RIDER_SLOTS; k++) {
         rider_slot& slot = slots->slot[k];
         if (!slot.rider || !is_simulated(slot)) continue;
         if (s->ground) ground_contacts(s, w, slot.rider, &crashed_now[k]);
-        collide_statues(s, w, slot.rider, &crashed_now[k]);
+        collide_statues(s, w, slot.rider, tick, &crashed_now[k]);
+        collide_own_bike(s, w, slot.rider);
     }
     static rider_reach_info info[RIDER_SLOTS];  // scratch of the main thread's tick
     int occupied[RIDER_SLOTS], count = 0;
@@ -446,6 +465,44 @@ void contact_make(contact_scene* s, rider_slots* slots, physics_world* w, int ti
         if (!slot.rider || is_simulated(slot) || !(slot.rider->bike.presence > 0.25f) || !s->ground) continue;
         ground_contacts(s, w, slot.rider, &crashed_now[k]);
     }
+}
+
+bool collide_rider_touches(contact_scene* s, const Rider* r)
+{
+    const bike_body& b = r->bike;
+    if (s->ground) {
+        for (const wheel_record& wheel : b.wheel) {
+            torus_shape tire;
+            torus_hit hit;
+            tire_torus(&wheel, &tire);
+            if (tire_deepest_contact(s->ground, &tire, &hit)) return true;
+        }
+    }
+    for (int k = 0; k < SHAPED_COUNT; k++) {
+        const Shape* shape = s->rider[r->slot].shape[k];
+        if (!shape) continue;
+        for (const ShapeSphere& sphere : shape->spheres) {
+            double centre[3], depth, point[3], normal[3];
+            sphere_world_centre(b.body[shaped_body[k]], sphere, centre);
+            if (s->ground && collide_sphere_ground(s->ground, centre, sphere.radius, &depth, point, normal)) return true;
+            if (!s->ops.statues_near) continue;
+            const collide_statue* const* list = nullptr;
+            const int count = s->ops.statues_near(s->ops.self, centre[0], centre[2], &list);
+            for (int i = 0; i < count; i++) {
+                const collide_statue* statue = list[i];
+                if (!statue->shape) continue;
+                for (const ShapeSphere& ss : statue->shape->spheres) {
+                    double c[3];
+                    for (int j = 0; j < 3; j++)
+                        c[j] = statue->position[j] + statue->rotation[4 * j] * ss.centre[0] +
+                               statue->rotation[4 * j + 1] * ss.centre[1] + statue->rotation[4 * j + 2] * ss.centre[2];
+                    sphere_contact contact;
+                    if (collide_spheres(c, &ss, centre, &sphere, &contact)) return true;
+                }
+            }
+        }
+    }
+    return false;
 }
 
 void contact_wheel_query(contact_scene* s, Rider* r, int tick)

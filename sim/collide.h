@@ -26,6 +26,7 @@ struct collide_statue {
     const Shape* shape;  // borrowed
     double position[3];  // world
     dMatrix3 rotation;   // body to world
+    int* touch_tick;     // borrowed, may be null: set to the tick a rider touches it
 };
 
 // What other modules supply. Any entry may be null.
@@ -90,10 +91,15 @@ bool collide_sphere_ground(const Terrain* t, const double centre[3], double radi
 int collide_shape_ground(physics_world* w, const Terrain* t, dBodyID body, const Shape* shape);
 
 // Tick step 2: tire and shape ground contacts of every simulated rider,
-// track objects, then every pair of riders (shown riders only against
+// track objects, a thrown rider still moving against its own bike's frame
+// and fork upper, then every pair of riders (shown riders only against
 // locally simulated ones, bumping their presence); a shown rider made
 // present then gets its ground contacts too.
 void contact_make(contact_scene* s, rider_slots* slots, physics_world* w, int tick);
+// Whether any part of a rider touches the ground (tires and shapes) or a
+// track object: the placement of a bike raises it until this is false.
+bool collide_rider_touches(contact_scene* s, const Rider* r);
+
 // Tick step 3 for one rider: the wheel queries (skipped for riders without
 // ground queries); a second call in a tick changes nothing.
 void contact_wheel_query(contact_scene* s, Rider* r, int tick);
