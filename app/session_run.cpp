@@ -16,8 +16,8 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "render/texture.h"
+#include "sim/scene.h"
 #include "sim/setup.h"
-#include "sim/slots.h"
 
 // ---- input ------------------------------------------------------------------
 
@@ -98,10 +98,10 @@ static void draw_title(void*, int width, int height) {
 }
 
 static const rider_slot* viewed_slot(void* self) {
-    const rider_slots* slots = (const rider_slots*)self;
+    const physics_scene* scene = (const physics_scene*)self;
     int index = session().viewed_bike - 1;
-    if (!slots || index < 0 || index >= RIDER_SLOTS) return nullptr;
-    return &slots->slot[index];
+    if (!scene || index < 0 || index >= RIDER_SLOTS) return nullptr;
+    return &scene->slots->slot[index];
 }
 static bool viewed_bike_local(void* self) {
     const rider_slot* s = viewed_slot(self);
@@ -112,9 +112,9 @@ static bool viewed_slot_empty(void* self) {
     return !s || !s->rider;
 }
 
-FrameLoopHooks default_frame_hooks(rider_slots* slots) {
+FrameLoopHooks default_frame_hooks(physics_scene* scene) {
     FrameLoopHooks hooks{};
-    hooks.self = slots;
+    hooks.self = scene;
     hooks.draw_title = draw_title;
     hooks.viewed_bike_local = viewed_bike_local;
     hooks.viewed_slot_empty = viewed_slot_empty;
@@ -187,7 +187,7 @@ void startup_window_size(int* width, int* height, bool* fullscreen) {
     }
 }
 
-void run_session(PlatformWindow* window, const CommandLine& line, rider_slots* slots) {
+void run_session(PlatformWindow* window, const CommandLine& line, physics_scene* scene) {
     Settings* s = &settings();
     for (Binding& b : s->bindings) resolve_binding(&b, platform_input());
     Session* session = &::session();
@@ -201,7 +201,7 @@ void run_session(PlatformWindow* window, const CommandLine& line, rider_slots* s
     options.hidden_hud = line.hidden_hud;
     options.editor = line.editor;
     options.glfinish = line.glfinish;
-    FrameLoopHooks hooks = default_frame_hooks(slots);
+    FrameLoopHooks hooks = default_frame_hooks(scene);
     static FrameLoop loop;
     frame_loop_init(&loop, session, s, platform_loop(window), platform_input(), &hooks, &options);
     run_frame_loop(&loop);

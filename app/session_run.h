@@ -7,13 +7,13 @@
 
 struct InputOps;
 struct PlatformWindow;
-struct rider_slots;
+struct physics_scene;
 
 const LoopPlatform* platform_loop(PlatformWindow* window);
 const InputOps* platform_input();
 // The loop's hooks for what exists of the program: the title screen and the
-// rider slots (`slots` borrowed; may be null).
-FrameLoopHooks default_frame_hooks(rider_slots* slots);
+// scene's rider slots (`scene` borrowed; may be null).
+FrameLoopHooks default_frame_hooks(physics_scene* scene);
 
 // ---- the start-up and shutdown steps of the settings and the loop ----------
 struct CommandLine;
@@ -31,7 +31,7 @@ RenderSettingsValues startup_render_settings();
 void startup_window_size(int* width, int* height, bool* fullscreen);
 // Resolves every binding (after the window exists), runs the frame loop
 // until it ends, and leaves the loop's session state behind.
-void run_session(PlatformWindow* window, const CommandLine& line, rider_slots* slots);
+void run_session(PlatformWindow* window, const CommandLine& line, physics_scene* scene);
 // "Closing input devices": the bindings' axes.
 void shutdown_release_bindings();
 // "Writing config files".

@@ -27,9 +27,8 @@
 #include "render/shader.h"
 #include "sim/shape.h"
 #include "render/texture.h"
-#include "sim/slots.h"
+#include "sim/scene.h"
 #include "track/track_list.h"
-#include "sim/world.h"
 
 // What start-up builds and shutdown releases, for one run of the program.
 struct ProgramState {
@@ -40,8 +39,7 @@ struct ProgramState {
     std::vector<std::string> video_modes;
     std::vector<DemoEntry> demos;
     TrackList tracks;
-    physics_world world;     // owned: bodies, joints and the contact group
-    rider_slots* slots;      // owned: the 160 rider slots
+    physics_scene* scene;    // owned: the physics world, the 160 rider slots and their contacts
 };
 
 static double clamp(double v, double lo, double hi) { return v < lo ? lo : v > hi ? hi : v; }
@@ -175,10 +173,8 @@ static void open_input(ProgramState* p) {
 // ---- Shutdown ---------------------------------------------------------------------
 
 static int shut_down(ProgramState* p) {
-    physics_world_destroy_contacts(&p->world);
-    rider_slots_free(p->slots);  // deallocates the bikes
-    p->slots = nullptr;
-    physics_world_destroy(&p->world);
+    scene_destroy(p->scene);  // the contact group, the bikes, then the world
+    p->scene = nullptr;
     loading_status("Freeing memory (1)");
     loading_status("Closing input devices");
     close_axis(p->cursor_x);
@@ -270,10 +266,9 @@ int run_program(int argc, char** argv) {
         (void)load_hud_textures();  // after the fonts, once they exist
         if (end_frame(program.window)) {
             open_input(&program);
-            // The physics world, then a cleared slot table.
-            if (physics_world_create(&program.world) && (program.slots = rider_slots_create()) &&
-                !loading_close_requested())
-                run_session(program.window, line, program.slots);
+            // The physics world, a cleared slot table and no ground until a track loads.
+            if ((program.scene = scene_create(nullptr)) && !loading_close_requested())
+                run_session(program.window, line, program.scene);
         }
     }
     return shut_down(&program);

@@ -3,74 +3,39 @@
 // touching side by side against the same number of free-standing bikes.
 #include <benchmark/benchmark.h>
 
-#include "sim/bike_info.h"
-#include "sim/collide.h"
-#include "sim/slots.h"
 #include "sim/tire.h"
-#include "sim/world.h"
-#include "sim/world_tick.h"
+#include "support/ground_scene.h"
 #include "track/terrain.h"
 
 namespace {
 
 struct BenchScene {
-    physics_world w = {};
-    rider_slots* slots = nullptr;
-    Terrain* ground = nullptr;
-    contact_scene contacts;
+    GroundScene g{terrain_create(8, 1.0f, -0.1f)};  // 512 ft square
     int count = 0;
     double gap = 20;  // ft between neighbouring bikes' centre lines
-    int tick = 0;
     bool ok = false;
 
     BenchScene(int bikes, double spacing) : count(bikes), gap(spacing)
     {
-        const BikeInfo* info = find_bike_info("crf250(2008)");
-        if (!info || !physics_world_create(&w)) return;
-        slots = rider_slots_create();
-        ground = terrain_create(8, 1.0f, -0.1f);  // 512 ft square
-        if (!slots || !ground) return;
-        contact_scene_init(&contacts, ground, nullptr);
-        Shape rider_shape = {{{{0, 0, 0}, 0.9f, 0.8f, 2500, 250}}, 0.9f};
-        Shape frame_shape = {{{{0, 0, 0}, 0.6f, 0.8f, 2500, 250}}, 0.6f};
+        if (!g.ok) return;
         for (int k = 0; k < count; k++) {
-            if (!rider_create(slots, k, RIDER_ROBOT, &w, info, nullptr, true, nullptr)) return;
-            contact_set_shape(&contacts, k, SHAPED_RIDER, &rider_shape);
-            contact_set_shape(&contacts, k, SHAPED_FRAME, &frame_shape);
+            if (!g.add_bike(k)) return;
+            g.set_sphere_shapes(k);
         }
         place();
         ok = true;
-    }
-    ~BenchScene()
-    {
-        contact_scene_free(&contacts);
-        rider_slots_free(slots);
-        terrain_free(ground);
-        if (w.world) {
-            physics_world_destroy_contacts(&w);
-            physics_world_destroy(&w);
-        }
     }
     // Rows of 16 side by side, rows 20 ft apart; upright at the catalogue pose.
     void place()
     {
         for (int k = 0; k < count; k++) {
-            Rider* r = slots->slot[k].rider;
+            Rider* r = g.rider(k);
             rider_reset(r);
             const double offset[3] = {20 + gap * (k % 16), 0, 20 + 20.0 * (k / 16)};
             bike_body_move(&r->bike, offset);
         }
     }
-    void step()
-    {
-        tick_ops ops = {};
-        ops.make_contacts = [](void* self, rider_slots* s, physics_world* world, int t) {
-            contact_make(&((BenchScene*)self)->contacts, s, world, t);
-        };
-        ops.wheel_query = [](void* self, Rider* r, int t) { contact_wheel_query(&((BenchScene*)self)->contacts, r, t); };
-        ops.self = this;
-        world_tick(&w, slots, tick++, &ops);
-    }
+    void step() { g.step(); }
 };
 
 void report(benchmark::State& state, int bikes)
@@ -91,11 +56,12 @@ static void BM_TireContact(benchmark::State& state)
         state.SkipWithError("scene not built");
         return;
     }
-    wheel_record* wheel = &s.slots->slot[0].rider->bike.wheel[1];
+    physics_world* w = &s.g.scene->world;
+    wheel_record* wheel = &s.g.rider(0)->bike.wheel[1];
     for (int i = 0; i < 64; i++) s.step();  // settle onto the ground
     for (auto _ : state) {
-        benchmark::DoNotOptimize(tire_contact(&s.w, wheel, s.ground, 1.0f));
-        dJointGroupEmpty(s.w.contacts);
+        benchmark::DoNotOptimize(tire_contact(w, wheel, s.g.ground, 1.0f));
+        dJointGroupEmpty(w->contacts);
     }
 }
 BENCHMARK(BM_TireContact);

@@ -12,11 +12,7 @@
 #include "base/data_index.h"
 #include "support/temp_dir.h"
 
-#include "sim/bike_info.h"
-#include "sim/collide.h"
-#include "sim/slots.h"
-#include "sim/world.h"
-#include "sim/world_tick.h"
+#include "support/ground_scene.h"
 #include "track/terrain.h"
 
 namespace {
@@ -68,77 +64,17 @@ bool find_flat_spot(const Terrain* t, double* x, double* z)
     return false;
 }
 
-struct Scene {
-    physics_world w = {};
-    rider_slots* slots = nullptr;
-    Terrain* ground = nullptr;
-    contact_scene contacts;
-    Rider* rider = nullptr;
-    double drive_torque = 0;  // lb ft on the rear wheel, against the swingarm
-    int crashes = 0;
-    bool ok = false;
-
-    // Takes `terrain`; the bike stands with its front wheel near (x, z).
-    Scene(Terrain* terrain, double x, double z)
-    {
-        ground = terrain;
-        if (!ground || !physics_world_create(&w)) return;
-        slots = rider_slots_create();
-        const BikeInfo* info = find_bike_info("crf250(2008)");
-        if (!slots || !info) return;
-        collide_ops ops = {};
-        ops.crash = [](void* self, Rider*) { ((Scene*)self)->crashes++; };
-        ops.self = this;
-        contact_scene_init(&contacts, ground, &ops);
-        rider = rider_create(slots, 0, RIDER_LOCAL, &w, info, nullptr, true, nullptr);
-        if (!rider) return;
-        // The bike's own collision shapes from the generated archive.
-        if (contact_load_shapes(&contacts, 0, info) != 0) return;
-        // No spring and shock forces here: hold fork and swingarm near full
-        // extension, or the bike would sit on its frame. (Equal low and high
-        // stops would mean no stops at all to the physics library.)
-        dJointSetSliderParam(rider->bike.joint[JOINT_FORK], dParamLoStop, -0.001);
-        dJointSetHingeParam(rider->bike.joint[JOINT_SWINGARM_PIVOT], dParamLoStop, -0.001);
-        const double offset[3] = {x, terrain_height(ground, (float)x, (float)z) - POSE_GROUND, z - 1.11};
-        bike_body_move(&rider->bike, offset);
-        ok = true;
-    }
-    ~Scene()
-    {
-        contact_scene_free(&contacts);
-        rider_slots_free(slots);
-        terrain_free(ground);
-        if (w.world) {
-            physics_world_destroy_contacts(&w);
-            physics_world_destroy(&w);
-        }
-    }
-
-    void run(int ticks, int* tick)
-    {
-        tick_ops ops = {};
-        ops.make_contacts = [](void* self, rider_slots* s, physics_world* world, int t) {
-            contact_make(&((Scene*)self)->contacts, s, world, t);
-        };
-        ops.wheel_query = [](void* self, Rider* r, int t) { contact_wheel_query(&((Scene*)self)->contacts, r, t); };
-        ops.control_step = [](void* self, Rider* r, int) {
-            double torque = ((Scene*)self)->drive_torque;
-            if (torque == 0) return;
-            // The wheel's axle is its body x axis; driving forwards (-z) turns it about -x.
-            dBodyAddRelTorque(r->bike.body[BODY_REAR_WHEEL], -torque, 0, 0);
-            dBodyAddRelTorque(r->bike.body[BODY_SWINGARM], torque, 0, 0);
-        };
-        ops.self = this;
-        for (int i = 0; i < ticks; i++, (*tick)++) world_tick(&w, slots, *tick, &ops);
-    }
-
-    double frame_speed() const
-    {
-        const dReal* v = dBodyGetLinearVel(rider->bike.body[BODY_FRAME]);
-        return sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-    }
-    double frame_up_y() const { return dBodyGetRotation(rider->bike.body[BODY_FRAME])[5]; }
-};
+// The bike on `g`'s ground, standing with its front wheel near (x, z).
+Rider* stand_bike(GroundScene* g, double x, double z)
+{
+    Rider* r = g->add_bike(0);
+    // The bike's own collision shapes from the generated archive.
+    if (!r || !g->load_shapes(0)) return nullptr;
+    hold_suspension_extended(r);
+    const double offset[3] = {x, terrain_height(g->ground, (float)x, (float)z) - POSE_GROUND, z - 1.11};
+    bike_body_move(&r->bike, offset);
+    return r;
+}
 
 }  // namespace
 
@@ -150,30 +86,33 @@ TEST(GroundScene, BikeSettlesOnBothTiresThenToppling)
     double x, z;
     ASSERT_TRUE(find_flat_spot(t, &x, &z));
     float ground_y = terrain_height(t, (float)x, (float)z);
-    Scene s(t, x, z);
-    ASSERT_TRUE(s.ok);
+    GroundScene g(t);
+    ASSERT_TRUE(g.ok);
+    Rider* rider = stand_bike(&g, x, z);
+    ASSERT_NE(rider, nullptr);
     // At rest on both tires for a quarter second, within the first two seconds.
-    int tick = 0, resting_since = -1;
+    const int& tick = g.scene->tick;
+    int resting_since = -1;
     while (tick < 256 && !(resting_since >= 0 && tick - resting_since >= 32)) {
-        s.run(1, &tick);
-        const bike_body& b = s.rider->bike;
-        bool resting = b.wheel[0].depth > 0 && b.wheel[1].depth > 0 && s.frame_speed() < 0.1;
+        g.step();
+        const bike_body& b = rider->bike;
+        bool resting = b.wheel[0].depth > 0 && b.wheel[1].depth > 0 && frame_speed(rider) < 0.1;
         if (!resting) resting_since = -1;
         if (resting && resting_since < 0) resting_since = tick;
     }
     ASSERT_TRUE(resting_since >= 0 && tick - resting_since >= 32)
-        << "speed " << s.frame_speed() << " depths " << s.rider->bike.wheel[0].depth << " "
-        << s.rider->bike.wheel[1].depth;
-    EXPECT_GT(s.frame_up_y(), 0.99);  // still upright when it comes to rest
+        << "speed " << frame_speed(rider) << " depths " << rider->bike.wheel[0].depth << " "
+        << rider->bike.wheel[1].depth;
+    EXPECT_GT(frame_up_y(rider), 0.99);  // still upright when it comes to rest
 
     // Nobody balances it: a tiny lean grows until it lies on its side.
-    dBodyAddTorque(s.rider->bike.body[BODY_FRAME], 0, 0, 2);
-    s.run(128 * 8, &tick);
-    EXPECT_LT(s.frame_up_y(), 0.5);
-    const dReal* p = dBodyGetPosition(s.rider->bike.body[BODY_FRAME]);
+    dBodyAddTorque(rider->bike.body[BODY_FRAME], 0, 0, 2);
+    g.step(128 * 8);
+    EXPECT_LT(frame_up_y(rider), 0.5);
+    const dReal* p = dBodyGetPosition(rider->bike.body[BODY_FRAME]);
     EXPECT_GT(p[1], ground_y);  // lying on the ground, not through it
     EXPECT_LT(p[1], ground_y + 1.5);
-    EXPECT_LT(s.frame_speed(), 1.0);
+    EXPECT_LT(frame_speed(rider), 1.0);
 }
 
 TEST(GroundScene, GripAcceleratesMoreThanSand)
@@ -196,13 +135,14 @@ TEST(GroundScene, GripAcceleratesMoreThanSand)
         Terrain* flat = terrain_create(5, 1.0f, 0.0f);  // 64 ft square
         ASSERT_NE(flat, nullptr);
         flat->surfaces.entries[0] = *surfaces[k];
-        Scene s(flat, 32, 28);
-        ASSERT_TRUE(s.ok);
-        int tick = 0;
-        s.run(96, &tick);
-        s.drive_torque = 400;
-        s.run(64, &tick);
-        const dReal* v = dBodyGetLinearVel(s.rider->bike.body[BODY_FRAME]);
+        GroundScene g(flat);
+        ASSERT_TRUE(g.ok);
+        Rider* rider = stand_bike(&g, 32, 28);
+        ASSERT_NE(rider, nullptr);
+        g.step(96);
+        g.drive_torque = 400;
+        g.step(64);
+        const dReal* v = dBodyGetLinearVel(rider->bike.body[BODY_FRAME]);
         speed[k] = -v[2];  // forwards is -z
         EXPECT_GT(speed[k], 0.5);
     }

@@ -1,30 +1,24 @@
 // A headless riding scene for tests: one crf250(2008) rider on a flat
 // terrain at y = 0 or a loaded track, with the program's tire contact, held
 // upright by test-only joints (balance is the rider model's job, not the
-// drivetrain's), driven through the race tick and the controls-to-forces step.
+// drivetrain's), stepped by the physics scene with test-only seat springs in
+// place of the rider model's steps.
 #pragma once
 #include <math.h>
 #include <ode/ode.h>
 
 #include "crf250_params.h"
-#include "sim/collide.h"
-#include "sim/controls_step.h"
 #include "sim/drivetrain.h"
-#include "sim/slots.h"
-#include "sim/world.h"
-#include "sim/world_tick.h"
+#include "sim/scene.h"
 #include "track/terrain.h"
 
 struct RidingScene {
-    physics_world w = {};
-    rider_slots* slots = nullptr;
+    physics_scene* scene = nullptr;  // owned
     Rider* r = nullptr;
     dJointID upright = nullptr;   // test-only: no roll, no yaw
-    int tick = 0;
+    int tick = 0;                 // the scene's tick counter after the last step
     float clutch_lever = 0;       // 0..1 lever; the engagement follows the let-out rule
     Terrain* ground = nullptr;    // owned; beyond its edge the edge heights go on
-    contact_scene contacts = {};
-    bool has_contacts = false;
 
     // On a flat terrain at y = 0, the bike at its catalogue pose lifted by `lift_ft`.
     bool create(double lift_ft, bool hold_upright = true, float friction = 1.0f)
@@ -41,20 +35,23 @@ struct RidingScene {
     bool create_on(Terrain* terrain, const double at[3], double heading, bool hold_upright = true)
     {
         ground = terrain;
-        if (!physics_world_create(&w)) return false;
-        slots = rider_slots_create();
-        if (!slots || !ground) return false;
-        contact_scene_init(&contacts, ground, nullptr);
-        has_contacts = true;
+        if (!ground) return false;
+        scene_params params = scene_default_params();
+        params.ground = ground;
+        scene = scene_create(&params);
+        if (!scene) return false;
+        scene->steps = rider_step_ops{};
+        scene->steps.rider_springs = seat_springs;
+        scene->steps.self = scene;
         const BikeInfo* bike = crf250_row();
-        RiderParams params = default_params(bike);
-        r = rider_create(slots, 0, RIDER_LOCAL, &w, bike, &params, true, nullptr);
+        RiderParams rider_params = default_params(bike);
+        r = rider_create(scene->slots, 0, RIDER_LOCAL, &scene->world, bike, &rider_params, true, nullptr);
         if (!r) return false;
         const double up[3] = {0, 1, 0};
         bike_body_turn(&r->bike, up, heading);
         bike_body_move(&r->bike, at);
         if (hold_upright) {
-            upright = dJointCreateAMotor(w.world, 0);
+            upright = dJointCreateAMotor(scene->world.world, 0);
             dJointAttach(upright, r->bike.body[BODY_FRAME], 0);
             dJointSetAMotorMode(upright, dAMotorUser);
             dJointSetAMotorNumAxes(upright, 2);
@@ -71,30 +68,15 @@ struct RidingScene {
     ~RidingScene()
     {
         if (upright) dJointDestroy(upright);
-
-        if (slots) {
-            rider_slots_destroy_all(slots);
-            rider_slots_free(slots);
-        }
-        if (has_contacts) contact_scene_free(&contacts);
+        scene_destroy(scene);
         terrain_free(ground);
-        if (w.world) {
-            physics_world_destroy_contacts(&w);
-            physics_world_destroy(&w);
-        }
     }
-
-    static void make_contacts(void* self, rider_slots* slots, physics_world* w, int tick)
-    {
-        contact_make(&((RidingScene*)self)->contacts, slots, w, tick);
-    }
-    static void wheel_query(void* self, Rider* r, int tick) { contact_wheel_query(&((RidingScene*)self)->contacts, r, tick); }
 
     // Test-only stand-in for the rider springs: stiff springs along the
     // frame's three axes hold the rider body at its seat position.
     static void seat_springs(void* self, Rider* r, int)
     {
-        RidingScene* s = (RidingScene*)self;
+        physics_scene* s = (physics_scene*)self;
         bike_body* b = &r->bike;
         double seat[3];
         bike_body_catalogue_point(b, BODY_FRAME, b->info->rider_position, seat);
@@ -109,29 +91,16 @@ struct RidingScene {
                 d = -d;
             }
             const double point[3] = {at[0], at[1], at[2]};
-            (void)physics_add_spring(&s->w, b->body[BODY_RIDER], b->body[BODY_FRAME], point, n, d, 20000, 400);
+            (void)physics_add_spring(&s->world, b->body[BODY_RIDER], b->body[BODY_FRAME], point, n, d, 20000, 400);
         }
-    }
-
-    static void control_step(void* self, Rider* r, int tick)
-    {
-        rider_step_ops ops = {};
-        ops.rider_springs = seat_springs;
-        ops.self = self;
-        controls_step(r, tick, &ops);
     }
 
     // One tick with the player's controls as they are.
     void step()
     {
         r->controls.clutch = clutch_let_out(r->controls.clutch, clutch_lever);
-        tick_ops ops = {};
-        ops.make_contacts = make_contacts;
-        ops.wheel_query = wheel_query;
-        ops.control_step = control_step;
-        ops.self = this;
-        world_tick(&w, slots, tick, &ops);
-        tick++;
+        scene_step(scene);
+        tick = scene->tick;
     }
 
     double speed() const

@@ -1,36 +1,27 @@
 // A small scripted test rider (not a robot): one crf250(2008) with the
 // default setup on a terrain the test builds, driven through the player's
-// control channels by a speed and heading script, with the tire contacts,
-// the drivetrain and the rider model running in the real tick order.
+// control channels by a speed and heading script, stepped by the physics
+// scene: the tire contacts, the drivetrain and the rider model in the real
+// tick order.
 // The rider rides with normal physics unless asked for arcade physics.
 #pragma once
 #include <math.h>
 
 #include "sim/bike_info.h"
-#include "sim/collide.h"
 #include "sim/crash.h"
-#include "sim/realign.h"
-#include "sim/rider_input.h"
 #include "sim/rider_rules.h"
-#include "sim/rider_step.h"
+#include "sim/scene.h"
 #include "sim/setup.h"
 #include "sim/setup_params.h"
-#include "sim/slots.h"
-#include "sim/world.h"
-#include "sim/world_tick.h"
 #include "track/terrain.h"
 
 struct ScriptedRider {
-    physics_world w = {};
-    rider_slots* slots = nullptr;
-    Terrain* ground = nullptr;  // owned
-    contact_scene contacts;
+    physics_scene* scene = nullptr;  // owned
+    Terrain* ground = nullptr;       // owned
     Rider* rider = nullptr;
-    rider_model_env env = {};
-    realign_target_ops realign = {};
     double gate_target[3] = {0, 0, 0};
     bool has_gate_target = false;
-    int tick = 0;
+    int tick = 0;                    // the scene's tick counter after the last step
     int contact_crashes = 0;
     float channels[CHANNEL_COUNT] = {};
     rider_input_settings input = {false, false};
@@ -40,82 +31,53 @@ struct ScriptedRider {
     ScriptedRider(Terrain* terrain, double x, double z, double heading, int arcade = 0)
     {
         ground = terrain;
-        if (!physics_world_create(&w)) return;
-        slots = rider_slots_create();
-        const BikeInfo* info = find_bike_info("crf250(2008)");
-        if (!slots || !ground || !info) return;
-        collide_ops ops = {};
-        ops.crash = [](void* self, Rider* r) {
+        scene_params params = scene_default_params();
+        params.ground = ground;
+        params.collide.crash = [](void* self, Rider* r) {
             ((ScriptedRider*)self)->contact_crashes++;
             rider_crash_from_contact(r, nullptr);
         };
-        ops.self = this;
-        contact_scene_init(&contacts, ground, &ops);
+        params.collide.self = this;
+        params.realign.gate_target = [](void* self, const Rider*, double out[3]) {
+            ScriptedRider* s = (ScriptedRider*)self;
+            for (int i = 0; i < 3; i++) out[i] = s->gate_target[i];
+            return s->has_gate_target;
+        };
+        params.realign.self = this;
+        scene = scene_create(&params);
+        const BikeInfo* info = find_bike_info("crf250(2008)");
+        if (!scene || !ground || !info) return;
         RiderSetup setup;
         setup_init_defaults(&setup);
-        RiderParams params;
-        rider_params_from_setup(&params, &setup, info);
-        rider_params_set_arcade(&params, arcade);
-        rider = rider_create(slots, 0, RIDER_LOCAL, &w, info, &params, true, nullptr);
+        RiderParams rider_params;
+        rider_params_from_setup(&rider_params, &setup, info);
+        rider_params_set_arcade(&rider_params, arcade);
+        rider = rider_create(scene->slots, 0, RIDER_LOCAL, &scene->world, info, &rider_params, true, nullptr);
         if (!rider) return;
         Shape rider_shape = {{{{0, 0, 0}, 0.9f, 0.8f, 2500, 250}}, 0.9f};
         Shape frame_shape = {{{{0, 0, 0}, 0.6f, 0.8f, 2500, 250}}, 0.6f};
-        contact_set_shape(&contacts, 0, SHAPED_RIDER, &rider_shape);
-        contact_set_shape(&contacts, 0, SHAPED_FRAME, &frame_shape);
+        contact_set_shape(&scene->contacts, 0, SHAPED_RIDER, &rider_shape);
+        contact_set_shape(&scene->contacts, 0, SHAPED_FRAME, &frame_shape);
         const double up[3] = {0, 1, 0};
         bike_body_turn(&rider->bike, up, heading);
         double lowest =
             info->rear_wheel.position[1] - info->rear_wheel.tire_major_radius - info->rear_wheel.tire_tube_radius;
         const double offset[3] = {x, terrain_height(ground, (float)x, (float)z) - lowest + 0.02, z};
         bike_body_move(&rider->bike, offset);
-
-        env.world = &w;
-        env.gate_drop_tick = 0;
-        env.is_realign_after_fall = true;
-        env.is_steering_assist = true;
-        env.front_friction = [](void* self, const Rider* r) {
-            return rider_front_surface_friction(((ScriptedRider*)self)->ground, r);
-        };
-        env.ground_height = [](void* self, float x, float z) {
-            return terrain_height(((ScriptedRider*)self)->ground, x, z);
-        };
-        env.collision_timer = [](void* self, Rider* r) {
-            return &((ScriptedRider*)self)->contacts.rider[r->slot].collision_timer;
-        };
-        env.self = this;
-        realign.gate_target = [](void* self, const Rider*, double out[3]) {
-            ScriptedRider* s = (ScriptedRider*)self;
-            for (int i = 0; i < 3; i++) out[i] = s->gate_target[i];
-            return s->has_gate_target;
-        };
-        realign.self = this;
-        env.realign = &realign;
         ok = true;
     }
     ~ScriptedRider()
     {
-        contact_scene_free(&contacts);
-        rider_slots_free(slots);
+        scene_destroy(scene);
         terrain_free(ground);
-        physics_world_destroy_contacts(&w);
-        physics_world_destroy(&w);
     }
 
-    // One tick: the channels become the rider's controls, then the world tick.
+    // One tick: the channels become the rider's controls, then the scene's tick.
     void step()
     {
-        rider_apply_channels(rider, channels, &input);
-        tick_ops ops = {};
-        ops.make_contacts = [](void* self, rider_slots* s, physics_world* world, int t) {
-            contact_make(&((ScriptedRider*)self)->contacts, s, world, t);
-        };
-        ops.wheel_query = [](void* self, Rider* r, int t) {
-            contact_wheel_query(&((ScriptedRider*)self)->contacts, r, t);
-        };
-        ops.control_step = [](void* self, Rider* r, int t) { rider_control_step(r, t, &((ScriptedRider*)self)->env); };
-        ops.self = this;
-        world_tick(&w, slots, tick, &ops);
-        tick++;
+        (void)scene_apply_channels(scene, rider->slot, channels, &input);
+        scene_step(scene);
+        tick = scene->tick;
     }
 
     const dReal* frame_position() const { return dBodyGetPosition(rider->bike.body[BODY_FRAME]); }
