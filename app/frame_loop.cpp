@@ -118,29 +118,6 @@ void stutter_check(FrameLoop* loop, const char* stage) {
     loop->last_stutter_check = now;
 }
 
-// ---- controls ---------------------------------------------------------------
-
-struct ChannelFeed {
-    int binding;
-    int channel;
-    float scale;
-};
-static const ChannelFeed CHANNEL_FEEDS[RIDING_BINDING_COUNT] = {
-    {BIND_LEFT, CHANNEL_STEER, +1},           {BIND_RIGHT, CHANNEL_STEER, -1},
-    {BIND_THROTTLE, CHANNEL_THROTTLE, +1},    {BIND_FRONT_BRAKE, CHANNEL_FRONT_BRAKE, +1},
-    {BIND_REAR_BRAKE, CHANNEL_REAR_BRAKE, +1}, {BIND_UPSHIFT, CHANNEL_SHIFT, +1},
-    {BIND_DOWNSHIFT, CHANNEL_SHIFT, -1},      {BIND_CLUTCH, CHANNEL_CLUTCH, +1},
-    {BIND_DAB, CHANNEL_DAB, +1},              {BIND_BACK_UP, CHANNEL_BACK_UP, +1},
-    {BIND_LEAN_FORWARD, CHANNEL_LEAN, -1},    {BIND_LEAN_BACKWARD, CHANNEL_LEAN, +1},
-};
-
-void fill_controls(const Binding bindings[BINDING_COUNT], const InputOps* input,
-                   float controls[CHANNEL_COUNT]) {
-    for (int c = 0; c < CHANNEL_COUNT; c++) controls[c] = 0;
-    for (const ChannelFeed& f : CHANNEL_FEEDS)
-        controls[f.channel] += binding_value(&bindings[f.binding], input) * f.scale;
-}
-
 // ---- events and the state machine ---------------------------------------------
 
 int next_view_mode(int view_mode, bool editor) {
@@ -199,10 +176,7 @@ static void riding_key(FrameLoop* loop, int code) {
 void handle_event(FrameLoop* loop, int code, bool pressed) {
     Session* s = loop->session;
     if (code == loop->keys.close && pressed) s->close_requested = true;
-    for (int i = 0; i < BINDING_COUNT; i++) {
-        Binding* b = &loop->settings->bindings[i];
-        if (b->key_code != 0 && b->key_code == code) b->value = pressed ? 1 : 0;
-    }
+    held_keys_event(&loop->held_keys, loop->settings->bindings, code, pressed);
     if (code == loop->keys.cursor_left) loop->mouse_left_held = pressed;
     if (capture_running(&loop->capture)) {
         // The capture takes the key: Esc cancels it, any other key is a candidate.
@@ -254,6 +228,15 @@ static void take_events(FrameLoop* loop, double tick_time) {
     while (p->next_event_until(p->self, until, &code, &pressed)) handle_event(loop, code, pressed);
 }
 
+// A binding the capture has just given a new key or axis holds nothing until
+// that key's next event.
+static void capture_step(FrameLoop* loop) {
+    const Binding* b = loop->capture.binding;
+    if (!capture_tick(&loop->capture, loop->session->game_time, loop->input)) return;
+    for (int i = 0; i < BINDING_COUNT; i++)
+        if (&loop->settings->bindings[i] == b) loop->held_keys.value[i] = 0;
+}
+
 static void run_tick(FrameLoop* loop) {
     Session* s = loop->session;
     const FrameLoopHooks& h = loop->hooks;
@@ -264,8 +247,8 @@ static void run_tick(FrameLoop* loop) {
     take_events(loop, tick_time);
     stutter_check(loop, "processmessage");
 
-    if (capture_running(&loop->capture)) capture_tick(&loop->capture, s->game_time, loop->input);
-    fill_controls(loop->settings->bindings, loop->input, s->controls);
+    if (capture_running(&loop->capture)) capture_step(loop);
+    fill_controls(loop->settings->bindings, &loop->held_keys, loop->input, s->controls);
 
     bool local = viewed_bike_local(loop);
     if (s->menu_screen == MENU_NONE) {

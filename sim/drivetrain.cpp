@@ -147,7 +147,7 @@ void drivetrain_step(Rider* r, int tick)
     in.engagement = c->clutch;
     in.auto_clutch_rpm = p->auto_clutch_rpm;
     in.ratio = drive_ratio(bike, c->gear, p->final_drive_ratio);
-    in.throttle = is_crashed ? 0 : clampf(c->throttle, 0, 1);
+    in.throttle = c->throttle;
     in.is_drive_cut = is_wheelie_cut(p->stop_wheelies, front_contact, rear_contact, (float)spin[0]);
     engine_state engine = {r->engine_speed, r->engine_angle};
     const float n = clutch_engine_step(bike, &in, &engine);

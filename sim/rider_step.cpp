@@ -9,6 +9,7 @@
 #include "sim/crash.h"
 #include "sim/dab.h"
 #include "sim/realign.h"
+#include "sim/rider_input.h"
 #include "sim/rider_rules.h"
 #include "sim/slots.h"
 #include "sim/steering.h"
@@ -470,9 +471,7 @@ void step_crash(void* self, Rider* r, int tick)
     read_bike(r, &v);
     if (r->crash_timer <= 0 && !r->params.arcade) crash_tests(r, env, tick, *collision_timer(r, env), &v);
     if (r->crash_timer <= 0) return;
-    r->controls.throttle = 0;
-    r->controls.lean = 0;
-    r->controls.back_up = 0;
+    rider_cut_crashed_controls(r);
     rider_crash_sequence(r, env->world, v.lean);
 }
 

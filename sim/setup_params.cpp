@@ -146,7 +146,6 @@ void rider_params_from_setup(RiderParams* out, const RiderSetup* setup, const Bi
     out->auto_shift = choice[SETUP_AUTO_SHIFT] == SETUP_YES;
     out->auto_dab = choice[SETUP_AUTO_DAB] == SETUP_YES;
     out->auto_align = choice[SETUP_AUTO_ALIGN] == SETUP_YES;
-    out->sticky_dab = choice[SETUP_STICKY_DAB] == SETUP_YES;
 }
 
 void rider_params_set_arcade(RiderParams* params, int arcade) {
