@@ -126,7 +126,7 @@ TEST(ControlsStep, CrashedRiderDrivesNoThrottle) {
         rider_crash(s.r, nullptr);
         s.r->controls.throttle = k == 0 ? 1.0f : 0.0f;
         rider_model_env env = {};
-        env.world = &s.w;
+        env.world = &s.scene->world;
         rider_control_step(s.r, 1, &env);
         EXPECT_EQ(s.r->controls.throttle, 0);
         engine_speed[k] = s.r->engine_speed;
