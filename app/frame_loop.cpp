@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include "base/alloc.h"
+#include "base/num.h"
 #include "base/messages.h"
 #include "platform/log.h"
 #include "app/screenshot.h"
@@ -19,7 +20,6 @@ static const double TICK_EPSILON = 1e-9;
 static const double PERIODIC_JOB_INTERVAL = 5;  // s of game clock
 static const int WARP_TICKS = 100;
 static const int KEY_TAB = 9;
-static const double PI = 3.14159265358979323846;
 
 static bool hook(bool (*fn)(void*), void* self, bool absent) { return fn ? fn(self) : absent; }
 static bool track_loaded(const FrameLoop* l) { return hook(l->hooks.track_loaded, l->hooks.self, false); }
@@ -100,13 +100,12 @@ double pace_frame(FrameLoop* loop) {
     return step;
 }
 
-static double clamp(double v, double lo, double hi) { return v < lo ? lo : v > hi ? hi : v; }
 
 double online_step_scale(int server_ticks, int local_ticks, int last_state_tick) {
     double f = (server_ticks - local_ticks - 1) * TICK;
-    if (f < 0) return (clamp(f + 1, 0, 1) + 1) / 2;
-    if (local_ticks < last_state_tick) return clamp(f, 0, 1) * 3 + 1;
-    return clamp(8 * f, 0, 1) / 8 + 1;
+    if (f < 0) return (clamp_keep_nan(f + 1, 0, 1) + 1) / 2;
+    if (local_ticks < last_state_tick) return clamp_keep_nan(f, 0, 1) * 3 + 1;
+    return clamp_keep_nan(8 * f, 0, 1) / 8 + 1;
 }
 
 void stutter_check(FrameLoop* loop, const char* stage) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/data_file.h"
+#include "base/num.h"
 #include "sim/setup.h"
 
 static const char* const NO_YES[] = {"No", "Yes"};
@@ -240,7 +241,6 @@ static const Entry* find_entry(const char* key) {
     return &t.entries[*at];
 }
 
-static double clamp(double v, double lo, double hi) { return v < lo ? lo : v > hi ? hi : v; }
 
 static void store(Settings* s, const Entry& e, const char* value) {
     void* field = field_of(s, e);
@@ -253,12 +253,12 @@ static void store(Settings* s, const Entry& e, const char* value) {
     case ENTRY_NUMBER: {
         NumberSetting* n = (NumberSetting*)field;
         float v;
-        if (sscanf(value, "%f", &v) == 1 && v == v) n->value = clamp(v, n->minimum, n->maximum);
+        if (sscanf(value, "%f", &v) == 1 && v == v) n->value = clamp_keep_nan<double>(v, n->minimum, n->maximum);
         break;
     }
     case ENTRY_SCALE: {
         float v;
-        if (sscanf(value, "%f", &v) == 1 && v == v) *(float*)field = (float)clamp(v, 0.125, 8);
+        if (sscanf(value, "%f", &v) == 1 && v == v) *(float*)field = (float)clamp_keep_nan<double>(v, 0.125, 8);
         break;
     }
     case ENTRY_CHOICE: {

@@ -2,23 +2,24 @@
 // the player's channels turned into controls.
 #include "sim/rider_input.h"
 
+#include "base/num.h"
+
 #include "sim/drivetrain.h"
 #include "sim/setup.h"
 #include "sim/slots.h"
 
-static float clampf(float v, float lo, float hi) { return v > lo ? (v < hi ? v : hi) : lo; }  // NaN -> lo
 
 void rider_take_controls(Rider* r, const rider_control_inputs* in)
 {
     rider_controls* c = &r->controls;
-    c->steering = clampf(in->steering, -1, 1);
-    c->throttle = clampf(in->throttle, 0, 1);
-    c->front_brake = clampf(in->front_brake, 0, 1);
-    c->rear_brake = clampf(in->rear_brake, 0, 1);
-    c->clutch = clampf(in->clutch, 0, 1);
-    c->dab = clampf(in->dab, 0, 1);
-    c->back_up = clampf(in->back_up, 0, 1);
-    c->lean = clampf(in->lean, -1, 1);
+    c->steering = clamp_nan_to_low(in->steering, -1, 1);
+    c->throttle = clamp_nan_to_low(in->throttle, 0, 1);
+    c->front_brake = clamp_nan_to_low(in->front_brake, 0, 1);
+    c->rear_brake = clamp_nan_to_low(in->rear_brake, 0, 1);
+    c->clutch = clamp_nan_to_low(in->clutch, 0, 1);
+    c->dab = clamp_nan_to_low(in->dab, 0, 1);
+    c->back_up = clamp_nan_to_low(in->back_up, 0, 1);
+    c->lean = clamp_nan_to_low(in->lean, -1, 1);
     c->shift = in->shift;  // out-of-range inputs are ignored by the gearbox
     rider_cut_crashed_controls(r);
 }
