@@ -1,4 +1,5 @@
-// Control bindings, their file form and the control capture.
+// Control bindings, their file form, the control channels they feed and the
+// control capture.
 #include "app/bindings.h"
 
 #include <assert.h>
@@ -49,7 +50,11 @@ void binding_clear(Binding* b) {
     b->axis = nullptr;
     b->low = 0;
     b->high = 1;
-    b->value = 0;
+}
+
+const char* binding_key(int index) {
+    assert(index >= 0 && index < BINDING_COUNT);
+    return BINDING_DEFAULTS[index].key;
 }
 
 void bindings_set_defaults(Binding bindings[BINDING_COUNT]) {
@@ -95,7 +100,6 @@ bool binding_format(const Binding* b, char* out, int size) {
 
 void resolve_binding(Binding* b, const InputOps* input) {
     b->key_code = 0;
-    b->value = 0;
     if (b->key_name) {
         int code = 0;
         if (input->key_code(input->self, b->key_name, &code)) b->key_code = code;
@@ -118,8 +122,41 @@ float axis_to_value(int reading, float low, float high) {
 }
 
 float binding_value(const Binding* b, const InputOps* input) {
-    if (b->axis) return axis_to_value(input->read_axis(input->self, b->axis), b->low, b->high);
-    return b->value;
+    if (!b->axis) return 0;
+    return axis_to_value(input->read_axis(input->self, b->axis), b->low, b->high);
+}
+
+// ---- held keys and control channels ------------------------------------------
+
+void held_keys_event(HeldKeys* held, const Binding bindings[BINDING_COUNT], int code, bool pressed) {
+    for (int i = 0; i < BINDING_COUNT; i++)
+        if (bindings[i].key_code != 0 && bindings[i].key_code == code) held->value[i] = pressed ? 1 : 0;
+}
+
+struct ChannelFeed {
+    int binding;
+    int channel;
+    float scale;
+};
+// Channel 0 is positive to the left: the orbit camera turns with it as it
+// stands; the bike takes it through the player's steering preference.
+static const ChannelFeed CHANNEL_FEEDS[RIDING_BINDING_COUNT] = {
+    {BIND_LEFT, CHANNEL_STEER, +1},           {BIND_RIGHT, CHANNEL_STEER, -1},
+    {BIND_THROTTLE, CHANNEL_THROTTLE, +1},    {BIND_FRONT_BRAKE, CHANNEL_FRONT_BRAKE, +1},
+    {BIND_REAR_BRAKE, CHANNEL_REAR_BRAKE, +1}, {BIND_UPSHIFT, CHANNEL_SHIFT, +1},
+    {BIND_DOWNSHIFT, CHANNEL_SHIFT, -1},      {BIND_CLUTCH, CHANNEL_CLUTCH, +1},
+    {BIND_DAB, CHANNEL_DAB, +1},              {BIND_BACK_UP, CHANNEL_BACK_UP, +1},
+    {BIND_LEAN_FORWARD, CHANNEL_LEAN, -1},    {BIND_LEAN_BACKWARD, CHANNEL_LEAN, +1},
+};
+
+void fill_controls(const Binding bindings[BINDING_COUNT], const HeldKeys* held, const InputOps* input,
+                   float controls[CHANNEL_COUNT]) {
+    for (int c = 0; c < CHANNEL_COUNT; c++) controls[c] = 0;
+    for (const ChannelFeed& f : CHANNEL_FEEDS) {
+        const Binding* b = &bindings[f.binding];
+        float value = b->axis ? binding_value(b, input) : held->value[f.binding];
+        controls[f.channel] += value * f.scale;
+    }
 }
 
 // ---- control capture ------------------------------------------------------

@@ -1,9 +1,12 @@
 // Control bindings: which key or analogue axis drives each riding control and
-// each function key, how a binding's file text is read and written, and the
-// control capture that binds whatever the player moves or presses next.
+// each function key, how a binding's file text is read and written, which
+// control channel each riding binding feeds, and the control capture that
+// binds whatever the player moves or presses next. The stored bindings live
+// in the settings record; which keys are held lives apart, in HeldKeys.
 // Input reaches this module only through an InputOps table (the platform's,
 // or an in-memory one in tests). Values are 0..1; times are game-clock seconds.
 #pragma once
+#include "sim/rider_input.h"  // CHANNEL_COUNT
 
 struct Axis;  // the platform's axis handle, opaque here
 
@@ -45,6 +48,8 @@ enum BindingIndex {
     RIDING_BINDING_COUNT = BIND_PAUSE,
 };
 
+// One binding as the settings file keeps it, with its key code and axis
+// handle resolved against the devices of this run.
 struct Binding {
     const char* key;           // setting key, "throttle_key"
     const char* label;         // menu label, "Throttle"
@@ -52,13 +57,20 @@ struct Binding {
     const char* key_name;      // interned; null when unbound or bound to an axis
     int key_code;              // 0 when unresolved
     const char* axis_name;     // interned; null unless bound to an axis
-    Axis* axis;           // open handle, or null
+    Axis* axis;                // open handle, or null
     float low, high;           // axis readings (/32768) giving 0 and 1
-    float value;               // 0..1, this tick
+};
+
+// Which key bindings are held: what the key events of the run so far left.
+// Owned by the frame loop; zeroed means nothing held.
+struct HeldKeys {
+    float value[BINDING_COUNT];  // 1 from a press of the binding's key, 0 from its release
 };
 
 // The twenty bindings with their defaults, in file order.
 void bindings_set_defaults(Binding bindings[BINDING_COUNT]);
+// The setting key of binding `index` ("throttle_key").
+const char* binding_key(int index);
 // Unbinds (no key, no axis, low 0, high 1); closes nothing.
 void binding_clear(Binding* b);
 // Reads a file value: "(low,high)axis", "(k)key" or, the older form, a bare
@@ -72,10 +84,20 @@ bool binding_format(const Binding* b, char* out, int size);
 void resolve_binding(Binding* b, const InputOps* input);
 // Closes the binding's axis, if open.
 void release_binding(Binding* b, const InputOps* input);
-// A key binding's event-set value; an axis binding's calibrated reading.
+// An axis binding's calibrated reading; 0 for a key binding, whose value is
+// its entry in HeldKeys, and for an axis that did not open.
 float binding_value(const Binding* b, const InputOps* input);
 // The calibration: clamp((reading/32768 - low) / (high - low), 0, 1).
 float axis_to_value(int reading, float low, float high);
+
+// A key event: every binding whose key has `code` is held while pressed.
+void held_keys_event(HeldKeys* held, const Binding bindings[BINDING_COUNT], int code, bool pressed);
+// The control channels of this tick: each riding binding's value (an axis
+// reading or its held key) times its scale, added into its channel (the
+// channel table in bindings.cpp: Left +1 and Right -1 on the steering channel,
+// and so on). Function keys feed no channel.
+void fill_controls(const Binding bindings[BINDING_COUNT], const HeldKeys* held, const InputOps* input,
+                   float controls[CHANNEL_COUNT]);
 
 // The control capture ("Watching pots") of the Customize Controls menu.
 enum { CAPTURE_MAX_AXES = 64 };

@@ -9,6 +9,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "base/num.h"
 #include "base/render_options.h"
 
 enum value_kind { FLAG, INT_VALUE, FLOAT_VALUE, TEXT_VALUE };
@@ -25,9 +26,6 @@ struct option_entry {
     // False when the value is unusable (the option's error text follows).
     bool (*apply)(CommandLine* c, const option_value& v);
 };
-
-static int clamp_int(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
-static double clamp_double(double v, double lo, double hi) { return v < lo ? lo : v > hi ? hi : v; }
 
 #define SET(expr) [](CommandLine* c, const option_value& v) { (void)v; expr; return true; }
 
@@ -60,19 +58,19 @@ static const option_entry OPTIONS[] = {
     {"--practice", FLAG, SET(c->practice = true)},
     {"--warp", FLAG, SET(c->warp = true)},
     {"--texture-detail", INT_VALUE,
-     SET(c->model_texture_skip = c->ground_texture_skip = clamp_int(v.i, 0, 4))},
-    {"--ground-texture-detail", INT_VALUE, SET(c->ground_texture_skip = clamp_int(v.i, 0, 4))},
-    {"--roostfrequency", INT_VALUE, SET(c->roost_frequency = clamp_int(v.i, 0, 1000))},
-    {"--erode", FLOAT_VALUE, SET(c->erode_strength = (int)(clamp_double(v.f, 0, 100) * 1024))},
+     SET(c->model_texture_skip = c->ground_texture_skip = clamp_keep_nan(v.i, 0, 4))},
+    {"--ground-texture-detail", INT_VALUE, SET(c->ground_texture_skip = clamp_keep_nan(v.i, 0, 4))},
+    {"--roostfrequency", INT_VALUE, SET(c->roost_frequency = clamp_keep_nan(v.i, 0, 1000))},
+    {"--erode", FLOAT_VALUE, SET(c->erode_strength = (int)(clamp_keep_nan(v.f, 0, 100) * 1024))},
     {"--detail", FLOAT_VALUE, SET(c->has_terrain_detail = true; c->terrain_detail = (float)v.f)},
     {"--max-detail-distance", FLOAT_VALUE,
      SET(c->has_detail_distance = true; c->detail_distance = (float)v.f)},
     {"--lod-scale", FLOAT_VALUE,
-     SET(c->has_lod_scale = true; c->lod_scale = (float)clamp_double(v.f, 0.000001, 1000000))},
+     SET(c->has_lod_scale = true; c->lod_scale = (float)clamp_keep_nan(v.f, 0.000001, 1000000))},
     {"--lod-bias", FLOAT_VALUE, SET(c->has_lod_bias = true; c->lod_bias = (float)v.f)},
     {"--lock-fps", FLOAT_VALUE, SET(c->lock_fps = v.f > 0 ? v.f : 0)},
-    {"--fake-lag", FLOAT_VALUE, SET(c->fake_lag = clamp_double(v.f * 0.001, 0, 1))},
-    {"--fake-loss", INT_VALUE, SET(c->fake_loss = clamp_int(v.i, 0, 100))},
+    {"--fake-lag", FLOAT_VALUE, SET(c->fake_lag = clamp_keep_nan(v.f * 0.001, 0, 1))},
+    {"--fake-loss", INT_VALUE, SET(c->fake_loss = clamp_keep_nan(v.i, 0, 100))},
     {"--record-audio", TEXT_VALUE, SET(c->record_audio = v.text)},
     {"--record-video", FLAG, SET(c->record_video = true)},
     {"--rotate-lineup", INT_VALUE, SET(c->rotate_lineup = v.i)},

@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include "base/alloc.h"
+#include "base/num.h"
 #include "base/messages.h"
 #include "platform/log.h"
 #include "app/screenshot.h"
@@ -19,7 +20,6 @@ static const double TICK_EPSILON = 1e-9;
 static const double PERIODIC_JOB_INTERVAL = 5;  // s of game clock
 static const int WARP_TICKS = 100;
 static const int KEY_TAB = 9;
-static const double PI = 3.14159265358979323846;
 
 static bool hook(bool (*fn)(void*), void* self, bool absent) { return fn ? fn(self) : absent; }
 static bool track_loaded(const FrameLoop* l) { return hook(l->hooks.track_loaded, l->hooks.self, false); }
@@ -100,13 +100,12 @@ double pace_frame(FrameLoop* loop) {
     return step;
 }
 
-static double clamp(double v, double lo, double hi) { return v < lo ? lo : v > hi ? hi : v; }
 
 double online_step_scale(int server_ticks, int local_ticks, int last_state_tick) {
     double f = (server_ticks - local_ticks - 1) * TICK;
-    if (f < 0) return (clamp(f + 1, 0, 1) + 1) / 2;
-    if (local_ticks < last_state_tick) return clamp(f, 0, 1) * 3 + 1;
-    return clamp(8 * f, 0, 1) / 8 + 1;
+    if (f < 0) return (clamp_keep_nan(f + 1, 0, 1) + 1) / 2;
+    if (local_ticks < last_state_tick) return clamp_keep_nan(f, 0, 1) * 3 + 1;
+    return clamp_keep_nan(8 * f, 0, 1) / 8 + 1;
 }
 
 void stutter_check(FrameLoop* loop, const char* stage) {
@@ -116,29 +115,6 @@ void stutter_check(FrameLoop* loop, const char* stage) {
     double gap = now - loop->last_stutter_check;
     if (gap > threshold) show_messagef("Stutter in %s - %f seconds", stage, gap);
     loop->last_stutter_check = now;
-}
-
-// ---- controls ---------------------------------------------------------------
-
-struct ChannelFeed {
-    int binding;
-    int channel;
-    float scale;
-};
-static const ChannelFeed CHANNEL_FEEDS[RIDING_BINDING_COUNT] = {
-    {BIND_LEFT, CHANNEL_STEER, +1},           {BIND_RIGHT, CHANNEL_STEER, -1},
-    {BIND_THROTTLE, CHANNEL_THROTTLE, +1},    {BIND_FRONT_BRAKE, CHANNEL_FRONT_BRAKE, +1},
-    {BIND_REAR_BRAKE, CHANNEL_REAR_BRAKE, +1}, {BIND_UPSHIFT, CHANNEL_SHIFT, +1},
-    {BIND_DOWNSHIFT, CHANNEL_SHIFT, -1},      {BIND_CLUTCH, CHANNEL_CLUTCH, +1},
-    {BIND_DAB, CHANNEL_DAB, +1},              {BIND_BACK_UP, CHANNEL_BACK_UP, +1},
-    {BIND_LEAN_FORWARD, CHANNEL_LEAN, -1},    {BIND_LEAN_BACKWARD, CHANNEL_LEAN, +1},
-};
-
-void fill_controls(const Binding bindings[BINDING_COUNT], const InputOps* input,
-                   float controls[CHANNEL_COUNT]) {
-    for (int c = 0; c < CHANNEL_COUNT; c++) controls[c] = 0;
-    for (const ChannelFeed& f : CHANNEL_FEEDS)
-        controls[f.channel] += binding_value(&bindings[f.binding], input) * f.scale;
 }
 
 // ---- events and the state machine ---------------------------------------------
@@ -199,10 +175,7 @@ static void riding_key(FrameLoop* loop, int code) {
 void handle_event(FrameLoop* loop, int code, bool pressed) {
     Session* s = loop->session;
     if (code == loop->keys.close && pressed) s->close_requested = true;
-    for (int i = 0; i < BINDING_COUNT; i++) {
-        Binding* b = &loop->settings->bindings[i];
-        if (b->key_code != 0 && b->key_code == code) b->value = pressed ? 1 : 0;
-    }
+    held_keys_event(&loop->held_keys, loop->settings->bindings, code, pressed);
     if (code == loop->keys.cursor_left) loop->mouse_left_held = pressed;
     if (capture_running(&loop->capture)) {
         // The capture takes the key: Esc cancels it, any other key is a candidate.
@@ -254,6 +227,15 @@ static void take_events(FrameLoop* loop, double tick_time) {
     while (p->next_event_until(p->self, until, &code, &pressed)) handle_event(loop, code, pressed);
 }
 
+// A binding the capture has just given a new key or axis holds nothing until
+// that key's next event.
+static void capture_step(FrameLoop* loop) {
+    const Binding* b = loop->capture.binding;
+    if (!capture_tick(&loop->capture, loop->session->game_time, loop->input)) return;
+    for (int i = 0; i < BINDING_COUNT; i++)
+        if (&loop->settings->bindings[i] == b) loop->held_keys.value[i] = 0;
+}
+
 static void run_tick(FrameLoop* loop) {
     Session* s = loop->session;
     const FrameLoopHooks& h = loop->hooks;
@@ -264,8 +246,8 @@ static void run_tick(FrameLoop* loop) {
     take_events(loop, tick_time);
     stutter_check(loop, "processmessage");
 
-    if (capture_running(&loop->capture)) capture_tick(&loop->capture, s->game_time, loop->input);
-    fill_controls(loop->settings->bindings, loop->input, s->controls);
+    if (capture_running(&loop->capture)) capture_step(loop);
+    fill_controls(loop->settings->bindings, &loop->held_keys, loop->input, s->controls);
 
     bool local = viewed_bike_local(loop);
     if (s->menu_screen == MENU_NONE) {

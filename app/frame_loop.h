@@ -1,7 +1,7 @@
 // The frame loop: renders a frame, paces it, credits its real time to the
 // simulation and runs that many fixed ticks of TICK seconds, each taking the
-// input events stamped within it, turning the bindings into control channels
-// and calling the network and race steps. Owns the session state
+// input events stamped within it, having the bindings fill the control
+// channels and calling the network and race steps. Owns the session state
 // (app/session.h) and the order of every per-frame and per-tick call.
 // The platform and the rest of the program are reached through the tables of
 // app/loop_tables.h, so that tests drive the loop with an injected clock and
@@ -37,6 +37,7 @@ struct FrameLoop {
     FrameLoopHooks hooks;
     FrameLoopOptions options;
     LoopKeys keys;
+    HeldKeys held_keys;        // the bindings' keys as the events left them
     ControlCapture capture;
     double frame_now;          // the clock reading this frame's ticks are spread up to
     bool mouse_left_held;
@@ -74,9 +75,6 @@ int run_ticks(FrameLoop* loop);
 void handle_event(FrameLoop* loop, int code, bool pressed);
 // Tab: the next view mode.
 int next_view_mode(int view_mode, bool editor);
-// The channels of this tick from the bindings.
-void fill_controls(const Binding bindings[BINDING_COUNT], const InputOps* input,
-                   float controls[CHANNEL_COUNT]);
 // Shows "Stutter in %s - %f seconds" when more than the threshold passed
 // since the previous check; costs nothing while the threshold is 0.
 void stutter_check(FrameLoop* loop, const char* stage);

@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 #include <math.h>
 
+#include "base/num.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 
@@ -34,7 +35,7 @@ static void draw_spinner(float cx, float cy, float radius, unsigned step) {
         int behind = (lead - i + SPOKES) % SPOKES;
         float level = 1.0f - behind / (float)SPOKES;
         glColor3f(level, level, level);
-        double a = 2 * M_PI * i / SPOKES;
+        double a = 2 * PI * i / SPOKES;
         glVertex2f(cx + 0.45f * radius * (float)sin(a), cy - 0.45f * radius * (float)cos(a));
         glVertex2f(cx + radius * (float)sin(a), cy - radius * (float)cos(a));
     }

@@ -32,7 +32,8 @@ struct FrameLoopHooks {
     void (*race_step)(void* self);
     void (*network_step)(void* self);
     // The channels of this tick for the local rider in play; the implementer
-    // applies them with `rider_apply_channels` and the player's setup.
+    // applies them with `rider_apply_channels` and the player's preferences
+    // (`rider_input_settings_from_setup`).
     void (*apply_rider_channels)(void* self, const float channels[CHANNEL_COUNT]);
     void (*menu_key)(void* self, int code);  // a pressed key on the menu screen shown
     void (*draw_menu)(void* self, int width, int height);

@@ -5,10 +5,12 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "base/data_file.h"
+#include "base/num.h"
 #include "sim/setup.h"
 
 static const char* const NO_YES[] = {"No", "Yes"};
@@ -142,13 +144,27 @@ enum EntryKind {
 struct Entry {
     std::string key;
     EntryKind kind;
-    void* field;
+    size_t offset;  // of the field within Settings
 };
 
-// Every key in file order. Keys such as "slot%02d" are spelled out.
-static std::vector<Entry> entries(Settings* s) {
-    std::vector<Entry> e;
-    auto add = [&](const char* key, EntryKind kind, void* field) { e.push_back({key, kind, field}); };
+struct EntryTable {
+    std::vector<Entry> entries;  // every key in file order
+    std::vector<int> by_key;     // indices into `entries`, sorted by key; no setup entry
+};
+
+static void* field_of(Settings* s, const Entry& e) { return (char*)s + e.offset; }
+static const void* field_of(const Settings* s, const Entry& e) { return (const char*)s + e.offset; }
+
+// Every key in file order (keys such as "slot%02d" spelled out) with where its
+// field lies in a settings record. Built on first use; the same for every record.
+static EntryTable build_entry_table() {
+    static Settings layout;  // only the addresses of its fields are taken
+    Settings* s = &layout;
+    EntryTable table;
+    std::vector<Entry>& e = table.entries;
+    auto add = [&](const char* key, EntryKind kind, void* field) {
+        e.push_back({key, kind, field ? (size_t)((char*)field - (char*)s) : 0});
+    };
     add("xres", ENTRY_INTEGER, &s->xres);
     add("yres", ENTRY_INTEGER, &s->yres);
     add("draw_fps", ENTRY_INTEGER, &s->draw_fps);
@@ -203,32 +219,50 @@ static std::vector<Entry> entries(Settings* s) {
     add("message_lines", ENTRY_INTEGER, &s->message_lines);
     add("demo_backups", ENTRY_INTEGER, &s->demo_backups);
     add("map_scale", ENTRY_SCALE, &s->map_scale);
-    for (int i = 0; i < BINDING_COUNT; i++) add(s->bindings[i].key, ENTRY_BINDING, &s->bindings[i]);
-    return e;
+    for (int i = 0; i < BINDING_COUNT; i++) add(binding_key(i), ENTRY_BINDING, &s->bindings[i]);
+    for (int i = 0; i < (int)e.size(); i++)
+        if (e[i].kind != ENTRY_SETUP) table.by_key.push_back(i);
+    std::stable_sort(table.by_key.begin(), table.by_key.end(),
+                     [&](int a, int b) { return strcmp(e[a].key.c_str(), e[b].key.c_str()) < 0; });
+    return table;
 }
 
-static double clamp(double v, double lo, double hi) { return v < lo ? lo : v > hi ? hi : v; }
+static const EntryTable& entry_table() {
+    static const EntryTable table = build_entry_table();
+    return table;
+}
 
-static void store(const Entry& e, const char* value) {
+// The entry of a file key; null when it is not a settings key.
+static const Entry* find_entry(const char* key) {
+    const EntryTable& t = entry_table();
+    auto at = std::lower_bound(t.by_key.begin(), t.by_key.end(), key,
+                               [&](int i, const char* k) { return strcmp(t.entries[i].key.c_str(), k) < 0; });
+    if (at == t.by_key.end() || strcmp(t.entries[*at].key.c_str(), key) != 0) return nullptr;
+    return &t.entries[*at];
+}
+
+
+static void store(Settings* s, const Entry& e, const char* value) {
+    void* field = field_of(s, e);
     switch (e.kind) {
     case ENTRY_INTEGER: {
         int v;
-        if (sscanf(value, "%d", &v) == 1) *(int*)e.field = v;
+        if (sscanf(value, "%d", &v) == 1) *(int*)field = v;
         break;
     }
     case ENTRY_NUMBER: {
-        NumberSetting* n = (NumberSetting*)e.field;
+        NumberSetting* n = (NumberSetting*)field;
         float v;
-        if (sscanf(value, "%f", &v) == 1 && v == v) n->value = clamp(v, n->minimum, n->maximum);
+        if (sscanf(value, "%f", &v) == 1 && v == v) n->value = clamp_keep_nan<double>(v, n->minimum, n->maximum);
         break;
     }
     case ENTRY_SCALE: {
         float v;
-        if (sscanf(value, "%f", &v) == 1 && v == v) *(float*)e.field = (float)clamp(v, 0.125, 8);
+        if (sscanf(value, "%f", &v) == 1 && v == v) *(float*)field = (float)clamp_keep_nan<double>(v, 0.125, 8);
         break;
     }
     case ENTRY_CHOICE: {
-        ChoiceSetting* c = (ChoiceSetting*)e.field;
+        ChoiceSetting* c = (ChoiceSetting*)field;
         for (int i = 0; i < c->count; i++)
             if (strcmp(c->choices[i], value) == 0) {
                 c->index = i;
@@ -237,16 +271,16 @@ static void store(const Entry& e, const char* value) {
         break;
     }
     case ENTRY_TEXT: {
-        TextSetting* t = (TextSetting*)e.field;
+        TextSetting* t = (TextSetting*)field;
         snprintf(t->text, sizeof t->text, "%.*s", t->max_length, value);
         break;
     }
     case ENTRY_HISTORY: {
-        TextSetting* t = (TextSetting*)e.field;
+        TextSetting* t = (TextSetting*)field;
         if ((int)strlen(value) < t->max_length) snprintf(t->text, sizeof t->text, "%s", value);
         break;
     }
-    case ENTRY_BINDING: binding_parse((Binding*)e.field, value); break;
+    case ENTRY_BINDING: binding_parse((Binding*)field, value); break;
     case ENTRY_SETUP: break;
     }
 }
@@ -258,12 +292,10 @@ bool settings_apply_line(Settings* s, const char* key, const char* value) {
         return true;
     }
     if (strcmp(key, "ground_texture_distance") == 0) return true;  // older key, no longer used
-    for (const Entry& e : entries(s)) {
-        if (e.kind == ENTRY_SETUP || e.key != key) continue;
-        store(e, value);
-        return true;
-    }
-    return false;
+    const Entry* e = find_entry(key);
+    if (!e) return false;
+    store(s, *e, value);
+    return true;
 }
 
 void settings_read_stream(Settings* s, DataStream* stream) {
@@ -281,28 +313,29 @@ void settings_read_stream(Settings* s, DataStream* stream) {
 }
 
 bool settings_write_stream(const Settings* s, DataStream* stream) {
-    for (const Entry& e : entries(const_cast<Settings*>(s))) {
+    for (const Entry& e : entry_table().entries) {
         const char* key = e.key.c_str();
+        const void* field = field_of(s, e);
         switch (e.kind) {
-        case ENTRY_INTEGER: data_printf(stream, "%s=%d\n", key, *(const int*)e.field); break;
+        case ENTRY_INTEGER: data_printf(stream, "%s=%d\n", key, *(const int*)field); break;
         case ENTRY_NUMBER:
-            data_printf(stream, "%s=%f\n", key, ((const NumberSetting*)e.field)->value);
+            data_printf(stream, "%s=%f\n", key, ((const NumberSetting*)field)->value);
             break;
-        case ENTRY_SCALE: data_printf(stream, "%s=%f\n", key, *(const float*)e.field); break;
+        case ENTRY_SCALE: data_printf(stream, "%s=%f\n", key, *(const float*)field); break;
         case ENTRY_CHOICE: {
-            const ChoiceSetting* c = (const ChoiceSetting*)e.field;
+            const ChoiceSetting* c = (const ChoiceSetting*)field;
             const char* label = c->index >= 0 && c->index < c->count ? c->choices[c->index] : "";
             data_printf(stream, "%s=%s\n", key, label);
             break;
         }
         case ENTRY_TEXT:
         case ENTRY_HISTORY:
-            data_printf(stream, "%s=%s\n", key, ((const TextSetting*)e.field)->text);
+            data_printf(stream, "%s=%s\n", key, ((const TextSetting*)field)->text);
             break;
         case ENTRY_SETUP: setup_write_lines(stream); break;
         case ENTRY_BINDING: {
             char value[1100];
-            if (binding_format((const Binding*)e.field, value, sizeof value))
+            if (binding_format((const Binding*)field, value, sizeof value))
                 data_printf(stream, "%s=%s\n", key, value);
             break;
         }

@@ -1,7 +1,8 @@
 // The player's preferences: one process-wide record of settings, read once
 // from "@config" at start-up and written back at shutdown. Menus and console
 // commands change the fields directly. The bindings (app/bindings.h) live in
-// the same record and the same file. Main thread only.
+// the same record and the same file; nothing that changes while riding does
+// (the held keys are the frame loop's). Main thread only.
 #pragma once
 #include "app/bindings.h"
 

@@ -15,6 +15,7 @@
 #include "app/command_line.h"
 #include "base/data_file.h"
 #include "base/data_index.h"
+#include "base/num.h"
 #include "app/frame_loop.h"
 #include "app/loading_frame.h"
 #include "platform/log.h"
@@ -42,18 +43,16 @@ struct ProgramState {
     physics_scene* scene;    // owned: the physics world, the 160 rider slots and their contacts
 };
 
-static double clamp(double v, double lo, double hi) { return v < lo ? lo : v > hi ? hi : v; }
-
 void derive_render_options(const RenderSettingsValues& s, RenderOptions* r) {
     if (s.ground_geometric_detail > 0) r->terrain_detail = (float)(0.125 / s.ground_geometric_detail);
-    r->model_texture_skip = (int)clamp(10 - s.model_texture_detail, 0, 10);
-    r->ground_texture_skip = (int)clamp(10 - s.ground_texture_levels, 0, 10);
-    r->ground_texture_size = 32 << (int)clamp(s.ground_texture_resolution, 0, 5);
+    r->model_texture_skip = (int)clamp_keep_nan(10 - s.model_texture_detail, 0, 10);
+    r->ground_texture_skip = (int)clamp_keep_nan(10 - s.ground_texture_levels, 0, 10);
+    r->ground_texture_size = 32 << clamp_keep_nan(s.ground_texture_resolution, 0, 5);
     double m = s.model_geometric_detail;
-    double scale = clamp(100 - m, 0, 100) * 0.02;
+    double scale = clamp_keep_nan(100 - m, 0, 100) * 0.02;
     if (scale > 1) scale = scale * scale * scale;
     r->lod_scale = (float)scale;
-    r->lod_bias = (float)(50 - 50 * clamp((m - 10) * 0.05, 0, 1));
+    r->lod_bias = (float)(50 - 50 * clamp_keep_nan((m - 10) * 0.05, 0, 1));
     r->roost_frequency = (int)s.roost_density;
     r->use_shader = s.use_shader;
     r->texture_compress = s.texture_compress;

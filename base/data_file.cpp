@@ -11,8 +11,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <string>
@@ -20,6 +18,7 @@
 #include "base/alloc.h"
 #include "base/data_index_local.h"
 #include "base/file_tree.h"
+#include "platform/files.h"
 #include "platform/log.h"
 
 static const long UNLIMITED = 2147483647;
@@ -53,10 +52,7 @@ static int search_count;
 
 // The folder holding the program, with its trailing "/"; empty when unknown.
 static std::string executable_folder() {
-    char path[4096];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path);
-    if (n <= 0 || n >= (ssize_t)sizeof path) return std::string();
-    std::string full(path, (size_t)n);
+    std::string full = platform_executable_path();
     size_t slash = full.rfind('/');
     return slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
 }
@@ -267,11 +263,6 @@ static bool path_too_long(const std::string& path) {
     return path.size() + 3 >= (size_t)MAX_PATH_CHARS;
 }
 
-static bool file_exists(const char* path) {
-    struct stat st;
-    return stat(path, &st) == 0;
-}
-
 static bool copy_file(const char* from, const char* to) {
     FILE* in = fopen(from, "rb");
     if (!in) return false;
@@ -287,18 +278,18 @@ static bool copy_file(const char* from, const char* to) {
     if (ferror(in)) ok = false;
     fclose(in);
     if (fclose(out) != 0) ok = false;
-    if (!ok) unlink(to);
+    if (!ok) platform_remove_file(to);
     return ok;
 }
 
 // Copies an existing file to the first free "path.~N~"; false when no name is
 // free or the copy fails.
 static bool make_backup(const std::string& path) {
-    if (path.size() > (size_t)MAX_BACKUP_PATH || !file_exists(path.c_str())) return true;
+    if (path.size() > (size_t)MAX_BACKUP_PATH || !platform_file_exists(path.c_str())) return true;
     char name[MAX_BACKUP_PATH + 16];
     for (int n = 1; n <= 9999; n++) {
         snprintf(name, sizeof name, "%s.~%d~", path.c_str(), n);
-        if (!file_exists(name)) return copy_file(path.c_str(), name);
+        if (!platform_file_exists(name)) return copy_file(path.c_str(), name);
     }
     return false;
 }
@@ -402,43 +393,28 @@ bool rename_data_file(const char* from, const char* to) {
     if (source.empty() || target.empty()) return false;
     // rename() replaces the target in one step, so it is never removed first:
     // a failed rename leaves both files as they were.
-    return rename(source.c_str(), target.c_str()) == 0;
-}
-
-static mode_t current_umask() {
-    mode_t mask = umask(0);
-    umask(mask);
-    return mask;
+    return platform_rename(source.c_str(), target.c_str());
 }
 
 bool write_data_file_safely(const char* name, bool (*write)(DataStream* s, void* self), void* self) {
     std::string path = resolve_for_writing(name);
     if (path.empty()) return false;
     make_parent_folders(path.c_str());
-    std::string temp = path + ".XXXXXX";
-    int fd = mkstemp(temp.data());
-    if (fd < 0) return false;
-    FILE* file = fdopen(fd, "wb");
-    if (!file) {
-        close(fd);
-        unlink(temp.c_str());
-        return false;
-    }
-    DataStream* s = wrap_write_file(file);
+    std::string temp;
+    FILE* file = platform_create_temp_beside(path.c_str(), &temp);
+    if (!file) return false;
+    DataStream* s = wrap_write_file(file);  // closes `file` when it fails
     if (!s) {
-        unlink(temp.c_str());
+        platform_remove_file(temp.c_str());
         return false;
     }
-    // Keep the old file's permissions (mkstemp makes the temporary 0600).
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0) (void)fchmod(fd, st.st_mode & 07777);
-    else (void)fchmod(fd, 0666 & ~current_umask());
-    bool ok = write(s, self) && fflush(file) == 0 && !ferror(file) && fsync(fd) == 0;
-    if (fclose(file) != 0) ok = false;
-    mem_free(s);
-    if (ok) ok = rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) unlink(temp.c_str());
-    return ok;
+    bool written = write(s, self);
+    mem_free(s);  // the stream borrowed `file`; one of the calls below closes it
+    if (!written) {
+        platform_abandon_temp(file, temp.c_str());
+        return false;
+    }
+    return platform_commit_temp(file, temp.c_str(), path.c_str());
 }
 
 // ---- whole files ----

@@ -1,29 +1,25 @@
-// Folder walking and creation with plain POSIX calls.
+// Folder walking and creation over the platform's file-system calls.
 #include "base/file_tree.h"
 
-#include <dirent.h>
-#include <string.h>
-#include <sys/stat.h>
+#include "platform/files.h"
 
 // Deep enough for any data tree; bounds a walk through a symbolic-link loop.
 static const int MAX_DEPTH = 24;
 
 static bool walk(const std::string& root, const std::string& relative, int depth,
                  std::vector<FoundFile>* found) {
-    DIR* dir = opendir((root + relative).c_str());
-    if (!dir) return false;
-    while (dirent* entry = readdir(dir)) {
-        if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0) continue;
-        std::string name = relative + entry->d_name;
-        struct stat st;
-        if (stat((root + name).c_str(), &st) != 0) continue;
-        if (S_ISDIR(st.st_mode)) {
+    std::vector<std::string> entries;
+    if (!platform_list_folder((root + relative).c_str(), &entries)) return false;
+    for (const std::string& entry : entries) {
+        std::string name = relative + entry;
+        platform_file_info info;
+        if (!platform_file_status((root + name).c_str(), &info)) continue;
+        if (info.is_folder) {
             if (depth < MAX_DEPTH) (void)walk(root, name + "/", depth + 1, found);
-        } else if (S_ISREG(st.st_mode)) {
-            found->push_back(FoundFile{name, (int64_t)st.st_size});
+        } else if (info.is_regular) {
+            found->push_back(FoundFile{name, info.size});
         }
     }
-    closedir(dir);
     return true;
 }
 
@@ -35,14 +31,14 @@ void make_parent_folders(const char* path) {
     std::string prefix;
     for (const char* p = path; *p; p++) {
         prefix += *p;
-        if (*p == '/' && prefix.size() > 1) (void)mkdir(prefix.c_str(), 0777);
+        if (*p == '/' && prefix.size() > 1) (void)platform_make_folder(prefix.c_str());
     }
 }
 
 FILE* open_regular_file(const char* path) {
     FILE* file = fopen(path, "rb");
-    struct stat st;
-    if (file && (fstat(fileno(file), &st) != 0 || S_ISDIR(st.st_mode))) {
+    platform_file_info info;
+    if (file && (!platform_open_file_status(file, &info) || info.is_folder)) {
         fclose(file);
         return nullptr;
     }

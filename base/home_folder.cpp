@@ -1,21 +1,14 @@
 // Process-level helpers beside the data files: the game-data check, showing
 // the home folder in the desktop's file browser, and working-set tuning.
-#include <errno.h>
-#include <spawn.h>
 #include <stdio.h>
-#include <string.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <string>
 
 #include "base/data_file.h"
 #include "base/data_index.h"
 #include "base/file_tree.h"
+#include "platform/files.h"
 #include "platform/log.h"
-
-extern char** environ;
 
 bool game_data_present() {
     if (const char* home = home_folder()) {
@@ -42,19 +35,15 @@ bool open_home_folder() {
     make_parent_folders(home);
     std::string folder = home;
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    char* argv[] = {(char*)"xdg-open", folder.data(), nullptr};
-    pid_t pid;
-    int err = posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ);
-    if (err != 0) {
-        log("Can't open the home folder: xdg-open: %s\n", strerror(err));
+    const char* argv[] = {"xdg-open", folder.c_str(), nullptr};
+    int status = 0;
+    const char* why = nullptr;
+    if (!platform_run_and_wait(argv, &status, &why)) {
+        log("Can't open the home folder: xdg-open: %s\n", why);
         return false;
     }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        log("Can't open the home folder: xdg-open failed (status %d)\n",
-            WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    if (status != 0) {
+        log("Can't open the home folder: xdg-open failed (status %d)\n", status);
         return false;
     }
     return true;
@@ -62,9 +51,7 @@ bool open_home_folder() {
 
 void tune_working_set() {
     const unsigned long long MIB = 1024 * 1024;
-    long pages = sysconf(_SC_PHYS_PAGES);
-    long page_size = sysconf(_SC_PAGESIZE);
-    unsigned long long physical = pages > 0 && page_size > 0 ? (unsigned long long)pages * page_size : 0;
+    unsigned long long physical = platform_physical_memory();
     if (physical < 64 * MIB) {
         log("Working set left alone - less than 64 MB physical memory\n");
         return;
@@ -78,6 +65,6 @@ void tune_working_set() {
     log("Working set update failed\n");
     // The nearest thing to a high priority class: a lower nice value, which
     // needs the privilege to raise priority.
-    if (setpriority(PRIO_PROCESS, 0, -10) == 0) log("Priority successfully set to high\n");
+    if (platform_set_niceness(-10)) log("Priority successfully set to high\n");
     else log("Priority set failed\n");
 }

@@ -4,12 +4,11 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 
 #include "base/file_tree.h"
+#include "platform/files.h"
 
 static const int HEADER_LINE = 1024;  // a header line with its "\n" and the NUL
 
@@ -53,8 +52,8 @@ bool saf_read_members(const char* path, std::vector<SafMember>* members) {
         std::string name = *end ? normalise_slashes(end + 1) : std::string();
         lines.push_back(Line{size, name});
     }
-    struct stat st;
-    int64_t file_size = fstat(fileno(file), &st) == 0 ? (int64_t)st.st_size : 0;
+    platform_file_info info;
+    int64_t file_size = platform_open_file_status(file, &info) ? info.size : 0;
     fclose(file);
     if (!valid) return false;
 
@@ -84,18 +83,12 @@ static bool copy_into(FILE* out, const std::string& path, int64_t size) {
     return left == 0;
 }
 
-static bool same_file(const std::string& a, const char* b) {
-    struct stat sa, sb;
-    return stat(a.c_str(), &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}
-
 bool saf_pack(const char* folder, const char* out_path) {
     std::string root = folder;
     if (root.empty() || root.back() != '/') root += '/';
     std::vector<FoundFile> files;
     if (!walk_folder_files(root, &files)) return false;
-    std::erase_if(files, [&](const FoundFile& f) { return same_file(root + f.name, out_path); });
+    std::erase_if(files, [&](const FoundFile& f) { return platform_same_file((root + f.name).c_str(), out_path); });
     std::sort(files.begin(), files.end(), [](const FoundFile& a, const FoundFile& b) {
         int d = compare_names_nocase(a.name.c_str(), b.name.c_str());
         return d != 0 ? d < 0 : a.name < b.name;
@@ -118,6 +111,6 @@ bool saf_pack(const char* folder, const char* out_path) {
     bool ok = fwrite(header.data(), 1, header.size(), out) == header.size();
     for (size_t i = 0; ok && i < files.size(); i++) ok = copy_into(out, root + files[i].name, files[i].size);
     if (fclose(out) != 0) ok = false;
-    if (!ok) unlink(out_path);
+    if (!ok) platform_remove_file(out_path);
     return ok;
 }

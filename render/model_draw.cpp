@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "base/data_file.h"
+#include "base/num.h"
 #include "base/render_options.h"
 #include "render/gl_ext.h"
 #include "render/model.h"
@@ -251,7 +252,7 @@ static void environment_coordinates(const ModelPart& part, const float eye[3], c
     float offset[3], local_eye[3];
     for (int k = 0; k < 3; k++) offset[k] = position[k] - eye[k];
     for (int j = 0; j < 3; j++) local_eye[j] = r[3 * j] * offset[0] + r[3 * j + 1] * offset[1] + r[3 * j + 2] * offset[2];
-    const float TWO_PI = 6.28318530717958647692f;
+    const float TWO_PI = 2 * PI_F;
     for (int i = 0; i < part.vertex_count; i++) {
         const float* p = &part.positions[(size_t)i * 3];
         const float* n = &part.normals[(size_t)i * 3];

@@ -4,11 +4,11 @@
 #include <string.h>
 
 #include "base/messages.h"
+#include "base/num.h"
 #include "sim/bike_body_math.h"
 #include "sim/bike_info.h"
 #include "sim/world.h"
 
-static constexpr double PI = 3.14159265358979323846;
 static constexpr int RIM_SPHERES = 16;
 static constexpr double RIDER_MOUNT_AHEAD = -50;  // ft along z: the mount's anchor lies far in front
 // The fork's and swingarm's high stops sit this far inside full extension.
@@ -20,8 +20,7 @@ static constexpr float MIN_SPLIT = 0.33f, MAX_SPLIT = 0.5f;
 
 static float clamp_split(float d)
 {
-    if (!(d >= MIN_SPLIT)) return MIN_SPLIT;
-    return d > MAX_SPLIT ? MAX_SPLIT : d;
+    return clamp_nan_to_low(d, MIN_SPLIT, MAX_SPLIT);
 }
 
 static bool positive(double x) { return x > 0 && isfinite(x); }

@@ -3,19 +3,18 @@
 #include <math.h>
 #include <ode/ode.h>
 
+#include "base/num.h"
 #include "sim/setup_params.h"
 #include "sim/slots.h"
 
 // Antilock releases a brake while its tire slips faster than 2 ft/s.
 static constexpr float ANTILOCK_SLIP_SQUARED = 4;
 
-static float clamp01(float v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
-
 brake_torques brake_torque(const RiderParams* p, const brake_inputs* in)
 {
     brake_torques t;
-    t.front = clamp01(in->front) * p->front_brake_torque;
-    t.rear = clamp01(in->rear) * p->rear_brake_torque;
+    t.front = clamp_keep_nan(in->front, 0, 1) * p->front_brake_torque;
+    t.rear = clamp_keep_nan(in->rear, 0, 1) * p->rear_brake_torque;
     const bool stoppie_guard = (p->stop_wheelies & 2) && in->front_contact && !in->rear_contact;
     if (p->front_antilock && in->front_contact && in->front_slip * in->front_slip > ANTILOCK_SLIP_SQUARED) t.front = 0;
     if (stoppie_guard) t.front = 0;

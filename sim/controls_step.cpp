@@ -37,20 +37,3 @@ void controls_step(Rider* r, int tick, const rider_step_ops* ops)
     run(ops->free_feet, self, r, tick);
     if (is_present) run(ops->store_history, self, r, tick);
 }
-
-static float clampf(float v, float lo, float hi) { return v > lo ? (v < hi ? v : hi) : lo; }  // NaN -> lo
-
-void rider_take_controls(Rider* r, const rider_control_inputs* in)
-{
-    const bool is_crashed = r->crash_timer > 0;
-    rider_controls* c = &r->controls;
-    c->steering = clampf(in->steering, -1, 1);
-    c->throttle = is_crashed ? 0 : clampf(in->throttle, 0, 1);
-    c->front_brake = clampf(in->front_brake, 0, 1);
-    c->rear_brake = clampf(in->rear_brake, 0, 1);
-    c->clutch = clampf(in->clutch, 0, 1);
-    c->dab = clampf(in->dab, 0, 1);
-    c->back_up = is_crashed ? 0 : clampf(in->back_up, 0, 1);
-    c->lean = is_crashed ? 0 : clampf(in->lean, -1, 1);
-    c->shift = in->shift;  // out-of-range inputs are ignored by the gearbox
-}

@@ -2,7 +2,8 @@
 // simulated here, after the world step: the rider model's steps, the fork and
 // shock forces, steering, the drivetrain and brakes, in one fixed order. The
 // rider model's own steps plug in through `rider_step_ops`, so this file only
-// holds the order. Called by the race tick (sim/world_tick.h control step).
+// holds the order. Called by the race tick (sim/world_tick.h control step);
+// the controls it turns into forces were taken before (sim/rider_input.h).
 #pragma once
 
 struct Rider;
@@ -31,21 +32,3 @@ struct rider_step_ops {
 // player's values are restored at the end. A rider whose presence is at or
 // below 0.25 runs only the fall mark and its free feet (no history either).
 void controls_step(Rider* r, int tick, const rider_step_ops* ops);
-
-// The controls a rider takes from its driver for the next tick: the player's
-// input path, robots and replays.
-struct rider_control_inputs {
-    float steering;     // -1..1, sign as the bike takes it
-    float throttle;     // 0..1
-    float front_brake;  // 0..1
-    float rear_brake;   // 0..1
-    float clutch;       // 0..1 engagement, after the lever's let-out rule
-    float dab;          // 0..1
-    float back_up;      // 0..1
-    float lean;         // -1 forward .. 1 backward
-    int shift;          // -1, 0 or 1
-};
-// Stores the inputs, each clamped to its range (the shift as it is: the
-// gearbox ignores inputs outside -1..1); throttle, back up and lean
-// count as 0 while the rider is crashed.
-void rider_take_controls(Rider* r, const rider_control_inputs* in);

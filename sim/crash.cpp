@@ -2,6 +2,7 @@
 
 #include <math.h>
 
+#include "base/num.h"
 #include "sim/bike_body_math.h"
 #include "sim/bike_info.h"
 #include "sim/rider_rules.h"
@@ -19,8 +20,8 @@ constexpr int FOOT_STEERING_BELOW = 320;
 float crash_threshold_scale(float air_time_s, float since_landing_s, bool is_airborne)
 {
     if (is_airborne) return 1.5f;
-    float a = clampf((air_time_s - 0.559f) * 7.9365087f, 0, 1);
-    float b = clampf((since_landing_s - 0.25f) * -8, 0, 1);
+    float a = clamp_keep_nan((air_time_s - 0.559f) * 7.9365087f, 0, 1);
+    float b = clamp_keep_nan((since_landing_s - 0.25f) * -8, 0, 1);
     return 1.5f - 0.5f * a * b;
 }
 
@@ -37,7 +38,7 @@ int crash_timer_for(int count, const int* delays)
     return CRASH_TIMER_START + delays[k];
 }
 
-float seat_spring_rest_length(int crash_timer) { return 5 * clampf((crash_timer - 128) * 0.0026041667f, 0, 1); }
+float seat_spring_rest_length(int crash_timer) { return 5 * clamp_keep_nan((crash_timer - 128) * 0.0026041667f, 0, 1); }
 
 void rider_crash(Rider* r, const int* delays)
 {

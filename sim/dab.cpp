@@ -2,10 +2,10 @@
 
 #include <math.h>
 
+#include "base/num.h"
 #include "sim/rider_rules.h"
 #include "sim/setup_params.h"
 
-constexpr float PI_F = 3.14159265f;
 constexpr float HARD_HIT_DAB_SPEED = 75;  // ft/s
 constexpr int HARD_HIT_TIMER = -512;
 constexpr int WALK_CYCLE = 128;  // ticks
@@ -25,11 +25,11 @@ dab_assist_result dab_assist(const RiderParams* p, int collision_timer, float sp
     float v = dab_speed_limit(p, collision_timer);
     float w = speed, tilt = fabsf(lean);
     if (w > v) return out;
-    if (w > DAB_MID_SPEED && tilt < clampf((w - DAB_MID_SPEED) / DAB_MID_SPEED, 0, 1) * PI_F / 4) return out;
+    if (w > DAB_MID_SPEED && tilt < clamp_keep_nan((w - DAB_MID_SPEED) / DAB_MID_SPEED, 0, 1) * PI_F / 4) return out;
     bool is_driving = throttle != 0 && clutch != 0;
     if (!is_driving || w < DAB_SLOW_SPEED || tilt > PI_F / 16) {
         out.is_dab_set = true;
-        out.dab = is_crashed ? 0 : clampf((v - w) / v, dab_control, 1);
+        out.dab = is_crashed ? 0 : clamp_keep_nan((v - w) / v, dab_control, 1);
         out.is_held = w < DAB_SLOW_SPEED && !is_driving && both_wheels_touch;
     }
     return out;
@@ -40,7 +40,7 @@ void holding_force(float vx, float vz, float out[2])
     float speed = sqrtf(vx * vx + vz * vz);
     out[0] = out[1] = 0;
     if (!(speed > 0.25f)) return;
-    float f = HOLDING_FORCE * clampf((speed - 0.25f) * 0.8f, 0, 1);
+    float f = HOLDING_FORCE * clamp_keep_nan((speed - 0.25f) * 0.8f, 0, 1);
     out[0] = -f * vx / speed;
     out[1] = -f * vz / speed;
 }
@@ -60,7 +60,7 @@ void walking_force(float vx, float vz, float tx, float tz, float out[2])
     float miss = sqrtf(dx * dx + dz * dz);
     out[0] = out[1] = 0;
     if (!(miss > 0)) return;
-    float f = WALKING_FORCE * clampf(miss, 0, 1);
+    float f = WALKING_FORCE * clamp_keep_nan(miss, 0, 1);
     out[0] = f * dx / miss;
     out[1] = f * dz / miss;
 }
@@ -88,9 +88,9 @@ float dab_torque(const RiderParams* p, const dab_torque_inputs* in)
     float v = dab_speed_limit(p, in->collision_timer);
     if (!(in->back_up >= 0.125f && in->speed <= DAB_SLOW_SPEED)) {
         float d = tilt - fade_lean(p, in->speed, v);
-        float fc = clampf(4 * d, 0, 1);
+        float fc = clamp_keep_nan(4 * d, 0, 1);
         float sign = target > 0 ? 1.0f : -1.0f;
-        float fe = clampf(2 * (in->steering * sign - 0.5f), 0, 1);
+        float fe = clamp_keep_nan(2 * (in->steering * sign - 0.5f), 0, 1);
         e *= fe * (1 - fc) + fc;
     }
     if (in->speed > DAB_SLOW_SPEED) e *= in->saturation;

@@ -3,12 +3,12 @@
 #include <math.h>
 #include <ode/ode.h>
 
+#include "base/num.h"
 #include "sim/bike_info.h"
 #include "sim/engine.h"
 #include "sim/slots.h"
 #include "sim/world.h"
 
-static constexpr float PI_F = 3.14159265358979f;
 static constexpr float AUTO_CLUTCH_SPAN_RPM = 2000;   // the automatic clutch slips up to this above its speed
 static constexpr float AUTO_CLUTCH_PER_RPM = 0.0005f; // engagement gained per rpm above its speed
 static constexpr float CLUTCH_DAMPING_LIMIT = 500;    // lb ft
@@ -19,7 +19,6 @@ static constexpr float SPIN_UP_SLIP = 2;                // ft/s
 static constexpr float CLUTCH_LEVER_FREE = 8.0f / 7;    // fully out from 7/8 of the lever
 static constexpr float CLUTCH_ENGAGE_PER_TICK = 1.0f / 32;
 
-static float clampf(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 // Into (-pi, pi].
 static float wrap_angle(float a)
@@ -46,14 +45,14 @@ float clutch_engine_step(const BikeInfo* bike, const clutch_inputs* in, engine_s
     const float ratio = in->ratio > 0 ? in->ratio : 0;
     const float dth = wrap_angle(engine->angle - in->wheel_angle);
 
-    float e = clampf(in->engagement, 0, 1);
+    float e = clamp_keep_nan(in->engagement, 0, 1);
     float slipping = e;
     if (rpm <= in->auto_clutch_rpm + AUTO_CLUTCH_SPAN_RPM)
-        slipping = fminf(e, clampf((rpm - in->auto_clutch_rpm) * AUTO_CLUTCH_PER_RPM, 0, 1));
+        slipping = fminf(e, clamp_keep_nan((rpm - in->auto_clutch_rpm) * AUTO_CLUTCH_PER_RPM, 0, 1));
     if (ratio == 0) e = slipping = 0;  // no gear: nothing couples engine and wheel
 
     const float c = bike->clutch_damping, k = bike->clutch_stiffness;
-    float n = clampf(c * (engine->speed - in->wheel_rate * ratio), -CLUTCH_DAMPING_LIMIT, CLUTCH_DAMPING_LIMIT) + k * dth;
+    float n = clamp_keep_nan(c * (engine->speed - in->wheel_rate * ratio), -CLUTCH_DAMPING_LIMIT, CLUTCH_DAMPING_LIMIT) + k * dth;
     // The automatic clutch only slips while the engine drives; engine braking
     // goes through the lever's engagement alone.
     if (!(n < 0)) e = slipping;
@@ -61,7 +60,7 @@ float clutch_engine_step(const BikeInfo* bike, const clutch_inputs* in, engine_s
     const float limit = PI_F / 4 * e;
     if (dth > limit) engine->angle = wrap_angle(in->wheel_angle + limit);
     if (dth < -limit) engine->angle = wrap_angle(in->wheel_angle - limit);
-    n = clampf(n, -CLUTCH_TORQUE_LIMIT, CLUTCH_TORQUE_LIMIT) * e * e;
+    n = clamp_keep_nan(n, -CLUTCH_TORQUE_LIMIT, CLUTCH_TORQUE_LIMIT) * e * e;
 
     float torque = engine_torque(bike, rpm, in->throttle);
     if (in->is_drive_cut) torque = fminf(torque, 0);
@@ -110,7 +109,7 @@ int auto_shift_gear(const BikeInfo* bike, int gear, float final_drive, float axl
 
 float clutch_let_out(float engagement, float lever)
 {
-    const float target = clampf(1 - lever * CLUTCH_LEVER_FREE, 0, 1);
+    const float target = clamp_keep_nan(1 - lever * CLUTCH_LEVER_FREE, 0, 1);
     if (engagement < target) return fminf(engagement + CLUTCH_ENGAGE_PER_TICK, 1);
     return target;
 }
@@ -147,7 +146,7 @@ void drivetrain_step(Rider* r, int tick)
     in.engagement = c->clutch;
     in.auto_clutch_rpm = p->auto_clutch_rpm;
     in.ratio = drive_ratio(bike, c->gear, p->final_drive_ratio);
-    in.throttle = is_crashed ? 0 : clampf(c->throttle, 0, 1);
+    in.throttle = c->throttle;
     in.is_drive_cut = is_wheelie_cut(p->stop_wheelies, front_contact, rear_contact, (float)spin[0]);
     engine_state engine = {r->engine_speed, r->engine_angle};
     const float n = clutch_engine_step(bike, &in, &engine);

@@ -58,5 +58,7 @@ float clutch_let_out(float engagement, float lever);
 
 // The drivetrain part of the controls-to-forces step for one rider: manual
 // and automatic shifting, clutch, drive torques on the rear wheel and the
-// frame, engine speed. The throttle counts as 0 while crashed.
+// frame, engine speed. Takes the controls as they stand: their ranges were
+// enforced when they were taken, the crash cut then or by the crash step
+// (sim/rider_input.h).
 void drivetrain_step(Rider* r, int tick);

@@ -6,6 +6,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "base/num.h"
+
 static unsigned int pixel_at(const NumberFont* f, int x, int y) {
     const unsigned char* p = f->rgba + ((size_t)y * (size_t)f->width + (size_t)x) * 4;
     return (unsigned int)p[0] | (unsigned int)p[1] << 8 | (unsigned int)p[2] << 16 | (unsigned int)p[3] << 24;
@@ -46,15 +48,13 @@ static float ink(const NumberFont* f, int x, int y) {
     return (float)a / 255.0f * (float)bright / 255.0f;
 }
 
-static int clampi(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
-
 // Bilinear ink at a point of a cell given in cell pixels (centres at +0.5).
 static float sample_cell(const NumberFont* f, const NumberGlyphCell* c, float u, float v) {
     const float fx = u - 0.5f, fy = v - 0.5f;
     const int ix = (int)floorf(fx), iy = (int)floorf(fy);
     const float tx = fx - (float)ix, ty = fy - (float)iy;
-    const int x0 = clampi(c->x0 + ix, c->x0, c->x1 - 1), x1 = clampi(c->x0 + ix + 1, c->x0, c->x1 - 1);
-    const int y0 = clampi(c->y0 + iy, c->y0, c->y1 - 1), y1 = clampi(c->y0 + iy + 1, c->y0, c->y1 - 1);
+    const int x0 = clamp_keep_nan(c->x0 + ix, c->x0, c->x1 - 1), x1 = clamp_keep_nan(c->x0 + ix + 1, c->x0, c->x1 - 1);
+    const int y0 = clamp_keep_nan(c->y0 + iy, c->y0, c->y1 - 1), y1 = clamp_keep_nan(c->y0 + iy + 1, c->y0, c->y1 - 1);
     const float top = ink(f, x0, y0) + (ink(f, x1, y0) - ink(f, x0, y0)) * tx;
     const float bottom = ink(f, x0, y1) + (ink(f, x1, y1) - ink(f, x0, y1)) * tx;
     return top + (bottom - top) * ty;
@@ -122,8 +122,8 @@ void number_plate_pixels(const char* number, const PlateColours* colours, const 
         const float w = glyph_width_ratio(c) * height;
         if (c) {
             const float sx = (float)(c->x1 - c->x0) / w, sy = (float)(c->y1 - c->y0) / height;
-            for (int py = clampi((int)floorf(top), 0, n); py < clampi((int)ceilf(top + height), 0, n); ++py) {
-                for (int px = clampi((int)floorf(left), 0, n); px < clampi((int)ceilf(left + w), 0, n); ++px) {
+            for (int py = clamp_keep_nan((int)floorf(top), 0, n); py < clamp_keep_nan((int)ceilf(top + height), 0, n); ++py) {
+                for (int px = clamp_keep_nan((int)floorf(left), 0, n); px < clamp_keep_nan((int)ceilf(left + w), 0, n); ++px) {
                     const float u = ((float)px + 0.5f - left) * sx, v = ((float)py + 0.5f - top) * sy;
                     if (u < 0 || v < 0 || u > (float)(c->x1 - c->x0) || v > (float)(c->y1 - c->y0))
                         continue;

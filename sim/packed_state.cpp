@@ -2,16 +2,9 @@
 
 #include <math.h>
 
-static constexpr double PI = 3.14159265358979323846;
-static constexpr double MAX24 = 16777215.0;
+#include "base/num.h"
 
-// Clamps with NaN going to the low end, so hostile values never reach a cast.
-static double clamp_value(double x, double lo, double hi)
-{
-    if (!(x >= lo)) return lo;
-    if (x > hi) return hi;
-    return x;
-}
+static constexpr double MAX24 = 16777215.0;
 
 // Adds 0.5 and rounds down, never past `max`.
 static uint32_t quantise(double scaled, uint32_t max)
@@ -37,13 +30,13 @@ static void put24(uint8_t* p, uint32_t v)
 static uint32_t get16(const uint8_t* p) { return p[0] | (uint32_t)p[1] << 8; }
 static uint32_t get24(const uint8_t* p) { return get16(p) | (uint32_t)p[2] << 16; }
 
-static uint32_t quaternion_component(double q) { return quantise((clamp_value(q, -1, 1) + 1) * 32767.5, 65535); }
+static uint32_t quaternion_component(double q) { return quantise((clamp_nan_to_low(q, -1, 1) + 1) * 32767.5, 65535); }
 static double quaternion_from(uint32_t v) { return v / 65535.0 * 2 - 1; }
 
 // An angle in lo..hi onto one byte.
 static uint8_t angle_byte(double a, double lo, double hi)
 {
-    return (uint8_t)quantise((clamp_value(a, lo, hi) - lo) / (hi - lo) * 255, 255);
+    return (uint8_t)quantise((clamp_nan_to_low(a, lo, hi) - lo) / (hi - lo) * 255, 255);
 }
 static float angle_from(uint8_t b, double lo, double hi) { return (float)(b / 255.0 * (hi - lo) + lo); }
 
@@ -61,7 +54,7 @@ PackedRiderState packed_state_encode(const rider_state_values* v, const packed_s
     double lo[3] = {0, finite_or_zero(r->base_height), 0};
     for (int i = 0; i < 3; i++)
         put24(b + PACKED_FRAME_POSITION + 3 * i,
-              quantise((clamp_value(v->frame_position[i], lo[i], lo[i] + side) - lo[i]) / side * MAX24,
+              quantise((clamp_nan_to_low(v->frame_position[i], lo[i], lo[i] + side) - lo[i]) / side * MAX24,
                        (uint32_t)MAX24));
     for (int i = 0; i < 4; i++) {
         put16(b + PACKED_FRAME_QUATERNION + 2 * i, quaternion_component(v->frame_quaternion[i]));
@@ -71,10 +64,10 @@ PackedRiderState packed_state_encode(const rider_state_values* v, const packed_s
     b[PACKED_SWINGARM] = angle_byte(v->swingarm_angle, -positive(r->rear_travel_angle), 0) | 1;
     b[PACKED_FORK] = angle_byte(v->fork_slider, -positive(r->fork_travel), 0) & 0xfe;
     for (int i = 0; i < 3; i++)
-        put16(b + PACKED_RIDER_OFFSET + 2 * i, quantise((clamp_value(v->rider_offset[i], -16, 16) + 16) * 2047.9688, 65535));
+        put16(b + PACKED_RIDER_OFFSET + 2 * i, quantise((clamp_nan_to_low<double>(v->rider_offset[i], -16, 16) + 16) * 2047.9688, 65535));
     for (int i = 0; i < 2; i++) b[PACKED_WHEEL_ANGLES + i] = angle_byte(v->wheel_angle[i], -PI, PI);
     b[PACKED_CONTROLS] = v->controls;
-    put16(b + PACKED_ENGINE_SPEED, quantise(clamp_value(v->engine_rpm, 0, 32768) * 1.9999695, 65535));
+    put16(b + PACKED_ENGINE_SPEED, quantise(clamp_nan_to_low<double>(v->engine_rpm, 0, 32768) * 1.9999695, 65535));
 
     int n = b[PACKED_ENGINE_SPEED];  // the low 8 bits of the engine-speed field pick the bit
     if (integrity && (integrity->bits[n / 8] >> (n % 8) & 1)) b[PACKED_FORK] |= 1;
@@ -110,7 +103,7 @@ uint8_t packed_controls_encode(int gear, float dab_amount, float throttle, int c
         return (uint8_t)(high << 4 | 7);
     }
     int g = gear < 0 ? 0 : gear > 6 ? 6 : gear;
-    int t = (int)floor(clamp_value(throttle, 0, 1) * 15);
+    int t = (int)floor(clamp_nan_to_low<double>(throttle, 0, 1) * 15);
     return (uint8_t)(t << 4 | (dab_amount > 0 ? 8 : 0) | g);
 }
 

@@ -2,7 +2,8 @@
 
 #include <math.h>
 
-constexpr float PI_F = 3.14159265f;
+#include "base/num.h"
+
 constexpr float REALIGN_TORQUE_PER_SLUG = 320;  // lb ft
 
 bool realign_choose_target(const realign_target_ops* ops, const Rider* r, double out[3])

@@ -4,6 +4,7 @@
 #include <math.h>
 #include <string.h>
 
+#include "base/num.h"
 #include "sim/bike_body_math.h"
 #include "sim/bike_info.h"
 #include "sim/slots.h"
@@ -12,12 +13,6 @@
 static constexpr double RPM_PER_RAD_S = 9.549296585513721;
 static constexpr double MAX_FOLLOW_FORCE = 2500;   // lb
 static constexpr double MAX_FOLLOW_TORQUE = 2500;  // lb ft
-
-static double clamp(double x, double lo, double hi)
-{
-    if (!(x >= lo)) return lo;
-    return x > hi ? hi : x;
-}
 
 static double finite_or(double x, double fallback) { return isfinite(x) ? x : fallback; }
 
@@ -281,7 +276,7 @@ static void follow_physically(Rider* r, const rider_snapshot* s, int n, const pa
 
     dJointID head = r->bike.joint[JOINT_STEERING_HEAD];
     double steering = dJointGetHingeAngle(head) + dJointGetHingeAngleRate(head);
-    r->controls.steering = (float)clamp((shown.steering_angle - steering) / 4, -1, 1);
+    r->controls.steering = (float)clamp_nan_to_low((shown.steering_angle - steering) / 4, -1, 1);
 
     bool was_crashed = r->crash_timer > 0;
     bool is_crashed = apply_controls_byte(r, shown.controls);
@@ -295,7 +290,7 @@ static void follow_physically(Rider* r, const rider_snapshot* s, int n, const pa
     mat_column(orientation, 2, along);
     double j = (double)info->rider_position[1] - info->frame_position[1] - vec_dot(offset, up);
     double m = (double)info->rider_position[2] - info->frame_position[2] - vec_dot(offset, along);
-    r->controls.lean = is_crashed ? 0 : (float)clamp(j * (1 + r->controls.dab) / 2 - m, -1, 1);
+    r->controls.lean = is_crashed ? 0 : (float)clamp_nan_to_low(j * (1 + r->controls.dab) / 2 - m, -1, 1);
     r->engine_speed = (float)(shown.engine_rpm / RPM_PER_RAD_S);
 }
 

@@ -4,6 +4,8 @@
 #pragma once
 #include <ode/ode.h>
 
+#include "base/num.h"
+
 struct rider_state;
 
 constexpr int FALL_MARK_DELAY_TICKS = 256;  // two seconds after the gate drop
@@ -28,7 +30,6 @@ void rider_airborne_step(rider_state* s, int tick, bool front_touches, bool rear
 // on, a frame slower than 5 ft/s.
 bool rider_falls_behind(int tick, int gate_drop_tick, float frame_speed);
 
-inline float clampf(float x, float lo, float hi) { return x < lo ? lo : (x > hi ? hi : x); }
 inline float signf(float x) { return x > 0 ? 1.0f : (x < 0 ? -1.0f : 0.0f); }
 // `x` moved towards 0 by `amount`, never past it.
 inline float shrink_towards_zero(float x, float amount) { return x > amount ? x - amount : (x < -amount ? x + amount : 0.0f); }

@@ -3,11 +3,13 @@
 #include <math.h>
 #include <string.h>
 
+#include "base/num.h"
 #include "sim/bike_body_math.h"
 #include "sim/bike_info.h"
 #include "sim/crash.h"
 #include "sim/dab.h"
 #include "sim/realign.h"
+#include "sim/rider_input.h"
 #include "sim/rider_rules.h"
 #include "sim/slots.h"
 #include "sim/steering.h"
@@ -16,7 +18,6 @@
 #include "sim/world.h"
 
 constexpr float DT = 1.0f / 128;
-constexpr float PI_F = 3.14159265f;
 constexpr float RIDER_MASS_FACTOR = 0.21333333f;
 constexpr float RIDER_Z_RANGE = 0.75f;   // ft either way of the seat
 constexpr float DAB_RISE = 8;            // per second
@@ -197,7 +198,7 @@ void steering_step(Rider* r, const rider_model_env* env, int timer, const bike_v
     in.steering_assist = env->is_steering_assist;
     in.collision_timer = timer;
     steering_result out = normal_steering(&r->params, &in, &r->aid.landing_damping_extra);
-    r->aid.steering_saturation = clampf(out.saturation, 0, 1);
+    r->aid.steering_saturation = clamp_keep_nan(out.saturation, 0, 1);
     double axis[3];
     steering_axis(r, v, axis);
     add_torque_pair(r, BODY_FRONT_WHEEL, axis, out.torque);
@@ -404,7 +405,7 @@ void rider_springs(Rider* r, physics_world* w)
     float dab = r->controls.dab, scale = info->rider_mass * RIDER_MASS_FACTOR;
     double at_rider[3] = {rp[0], rp[1], rp[2]};
 
-    float g = clampf((1 + dab) / 2 * j - r->controls.lean, -RIDER_Z_RANGE, RIDER_Z_RANGE);
+    float g = clamp_keep_nan((1 + dab) / 2 * j - r->controls.lean, -RIDER_Z_RANGE, RIDER_Z_RANGE);
     bool is_outside = m < -RIDER_Z_RANGE || m > RIDER_Z_RANGE;
     float k = is_outside ? 2500 * scale : (fabsf(m - g) * 100 + 600 * p->rider_z_spring) * scale;
     float c = is_outside ? 2500 * scale : 0;
@@ -470,9 +471,7 @@ void step_crash(void* self, Rider* r, int tick)
     read_bike(r, &v);
     if (r->crash_timer <= 0 && !r->params.arcade) crash_tests(r, env, tick, *collision_timer(r, env), &v);
     if (r->crash_timer <= 0) return;
-    r->controls.throttle = 0;
-    r->controls.lean = 0;
-    r->controls.back_up = 0;
+    rider_cut_crashed_controls(r);
     rider_crash_sequence(r, env->world, v.lean);
 }
 

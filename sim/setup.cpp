@@ -11,6 +11,7 @@
 #include "base/messages.h"
 #include "base/data_file.h"
 #include "base/file_tree.h"
+#include "base/num.h"
 #include "sim/setup_params.h"
 
 static const char* const NO_YES[] = {"No", "Yes"};
@@ -122,8 +123,6 @@ static void copy_cut(char* out, const char* text, int max_chars) {
     snprintf(out, (size_t)max_chars + 1, "%s", text);
 }
 
-static float clamp_to(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
-
 void setup_select_bike(RiderSetup* setup, const BikeInfo* bike) {
     copy_cut(setup->bike, bike->model, BIKE_NAME_CHARS - 1);
     static const int FILES[SETUP_TEXTURES] = {BIKE_FILE_RIDER_BODY_TEXTURE, BIKE_FILE_RIDER_HEAD_TEXTURE,
@@ -176,8 +175,8 @@ static const struct {
 };
 
 void setup_apply_stability(RiderSetup* setup) {
-    const float t = clamp_to(setup->value[SETUP_STABILITY] * 0.05f, 0, 5);
-    const int i = (int)clamp_to(floorf(t), 0, 4);
+    const float t = clamp_keep_nan(setup->value[SETUP_STABILITY] * 0.05f, 0, 5);
+    const int i = (int)clamp_keep_nan(floorf(t), 0, 4);
     for (const auto& row : STABILITY_POINTS) {
         const float* p = row.point;
         setup->value[row.key] = p[i] + (p[i + 1] - p[i]) * (t - (float)i);
@@ -228,7 +227,7 @@ bool setup_read_line(RiderSetup* setup, const char* key, const char* value) {
         // A value that does not parse, or parses as not-a-number, keeps the setting.
         if (sscanf(value, "%f", &v) != 1 || isnan(v))
             break;
-        setup->value[k] = clamp_to(v, s->min, s->max);
+        setup->value[k] = clamp_keep_nan(v, s->min, s->max);
         if (k == SETUP_STABILITY)
             setup_apply_stability(setup);
         break;

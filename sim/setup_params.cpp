@@ -6,6 +6,7 @@
 #include <stddef.h>
 #include <string.h>
 
+#include "base/num.h"
 #include "sim/bike_info.h"
 #include "sim/setup.h"
 
@@ -13,20 +14,17 @@ static_assert(SETUP_FORK_OIL_LEVEL - SETUP_FORK_COMPRESSION == 6 &&
               SETUP_SHOCK_PRELOAD - SETUP_SHOCK_COMPRESSION == 5,
               "convert_suspension reads six consecutive settings per unit");
 
-static constexpr float PI = 3.14159265358979f;
 static constexpr float FT_S_PER_MPH = 1.4666667f;
 
-static float clamp_to(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
-
 float setup_range_lerp(const float range[2], float adjustment) {
-    const float u = clamp_to(adjustment * 0.01f, 0, 1);
+    const float u = clamp_keep_nan(adjustment * 0.01f, 0, 1);
     return range[0] + (range[1] - range[0]) * u;
 }
 
 float final_drive_ratio(float countershaft_teeth, float rear_teeth, float countershaft_adjustment,
                         float rear_adjustment) {
-    const float c = clamp_to(countershaft_adjustment, -2, 2);
-    const float r = clamp_to(rear_adjustment, -2, 2);
+    const float c = clamp_keep_nan(countershaft_adjustment, -2, 2);
+    const float r = clamp_keep_nan(rear_adjustment, -2, 2);
     return fmaxf(floorf(rear_teeth + r), 3) / fmaxf(floorf(countershaft_teeth + c), 3);
 }
 
@@ -35,12 +33,12 @@ float final_drive_ratio(float countershaft_teeth, float rear_teeth, float counte
 // offsets move by -1..1 times their base.
 static void convert_suspension(SuspensionParams* out, const float damping[4], const float spring[2],
                                const float preload[2], const float* adjust) {
-    const float hs_compression = clamp_to(exp2f(adjust[0] * 0.04f - 2), 0.25f, 4);
-    const float hs_rebound = clamp_to(exp2f(adjust[2] * 0.04f - 2), 0.25f, 4);
+    const float hs_compression = clamp_keep_nan(exp2f(adjust[0] * 0.04f - 2), 0.25f, 4);
+    const float hs_rebound = clamp_keep_nan(exp2f(adjust[2] * 0.04f - 2), 0.25f, 4);
     out->hs_compression = damping[0] * hs_compression;
-    out->ls_compression_offset = damping[1] * clamp_to(adjust[1] * 0.02f - 1, -1, 1);
+    out->ls_compression_offset = damping[1] * clamp_keep_nan(adjust[1] * 0.02f - 1, -1, 1);
     out->hs_rebound = damping[2] * hs_rebound;
-    out->ls_rebound_offset = damping[3] * clamp_to(adjust[3] * 0.02f - 1, -1, 1);
+    out->ls_rebound_offset = damping[3] * clamp_keep_nan(adjust[3] * 0.02f - 1, -1, 1);
     out->spring_rate = setup_range_lerp(spring, adjust[4]);
     out->preload = setup_range_lerp(preload, adjust[5]);
     out->air_gap = 0;
@@ -52,7 +50,7 @@ static const struct {
 } PARAM_RANGES[RIDER_PARAM_COUNT] = {
     {offsetof(RiderParams, leveling), 0, 100},
     {offsetof(RiderParams, roll_damping), 0, 100},
-    {offsetof(RiderParams, roll_limit_angle), 0, PI},
+    {offsetof(RiderParams, roll_limit_angle), 0, PI_F},
     {offsetof(RiderParams, roll_limit_factor), 0, 64},
     {offsetof(RiderParams, steering_damping), 0, 100},
     {offsetof(RiderParams, steering_strength), 0, 100},
@@ -64,7 +62,7 @@ static const struct {
     {offsetof(RiderParams, land_damping_factor), 1, 3},
     {offsetof(RiderParams, full_lock_speed), 1, 100},
     {offsetof(RiderParams, restricted_lock_speed), 1, 100},
-    {offsetof(RiderParams, restricted_lock_angle), 0, PI / 4},
+    {offsetof(RiderParams, restricted_lock_angle), 0, PI_F / 4},
     {offsetof(RiderParams, auto_clutch_rpm), 0, 5000},
     {offsetof(RiderParams, front_brake_torque), 0, 500},
     {offsetof(RiderParams, rear_brake_torque), 0, 500},
@@ -80,7 +78,7 @@ void rider_params_set(RiderParams* params, RiderParamId id, float value) {
     if (id < 0 || id >= RIDER_PARAM_COUNT || isnan(value))
         return;
     float* field = (float*)((char*)params + PARAM_RANGES[id].offset);
-    *field = clamp_to(value, PARAM_RANGES[id].min, PARAM_RANGES[id].max);
+    *field = clamp_keep_nan(value, PARAM_RANGES[id].min, PARAM_RANGES[id].max);
 }
 
 // Setup values in menu units that convert to a parameter by one factor.
@@ -91,7 +89,7 @@ static const struct {
 } SCALED_SETTINGS[] = {
     {RIDER_PARAM_LEVELING, SETUP_LEVELING, 1},
     {RIDER_PARAM_ROLL_DAMPING, SETUP_ROLL_DAMPING, 1},
-    {RIDER_PARAM_ROLL_LIMIT_ANGLE, SETUP_ROLL_LIMIT_ANGLE, PI / 180},
+    {RIDER_PARAM_ROLL_LIMIT_ANGLE, SETUP_ROLL_LIMIT_ANGLE, PI_F / 180},
     {RIDER_PARAM_ROLL_LIMIT_FACTOR, SETUP_ROLL_LIMIT_FACTOR, 1},
     {RIDER_PARAM_STEERING_DAMPING, SETUP_STEERING_DAMPING, 1},
     {RIDER_PARAM_STEERING_STRENGTH, SETUP_STEERING_STRENGTH, 1},
@@ -103,7 +101,7 @@ static const struct {
     {RIDER_PARAM_LAND_DAMPING_FACTOR, SETUP_LAND_DAMPING_FACTOR, 1},
     {RIDER_PARAM_FULL_LOCK_SPEED, SETUP_FULL_LOCK_SPEED, 1},
     {RIDER_PARAM_RESTRICTED_LOCK_SPEED, SETUP_RESTRICTED_LOCK_SPEED, 1},
-    {RIDER_PARAM_RESTRICTED_LOCK_ANGLE, SETUP_RESTRICTED_LOCK, PI / 180},
+    {RIDER_PARAM_RESTRICTED_LOCK_ANGLE, SETUP_RESTRICTED_LOCK, PI_F / 180},
     {RIDER_PARAM_AUTO_CLUTCH_RPM, SETUP_AUTO_CLUTCH_RPMS, 1},
     {RIDER_PARAM_FRONT_BRAKE_TORQUE, SETUP_BRAKE_TORQUE, 1},
     {RIDER_PARAM_REAR_BRAKE_TORQUE, SETUP_REAR_BRAKE_TORQUE, 1},
@@ -148,7 +146,6 @@ void rider_params_from_setup(RiderParams* out, const RiderSetup* setup, const Bi
     out->auto_shift = choice[SETUP_AUTO_SHIFT] == SETUP_YES;
     out->auto_dab = choice[SETUP_AUTO_DAB] == SETUP_YES;
     out->auto_align = choice[SETUP_AUTO_ALIGN] == SETUP_YES;
-    out->sticky_dab = choice[SETUP_STICKY_DAB] == SETUP_YES;
 }
 
 void rider_params_set_arcade(RiderParams* params, int arcade) {

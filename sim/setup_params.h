@@ -55,7 +55,6 @@ struct RiderParams {
     bool auto_shift;
     bool auto_dab;
     bool auto_align;
-    bool sticky_dab;
 };
 
 // The clamped scalar parameters, for `rider_params_set`.

@@ -2,11 +2,11 @@
 
 #include <math.h>
 
+#include "base/num.h"
 #include "sim/rider_rules.h"
 #include "sim/setup_params.h"
 
 constexpr float TICK_S = 1.0f / 128;
-constexpr float PI_F = 3.14159265f;
 constexpr float ROLL_RATE_DEAD_BAND = 0.125f;  // rad/s
 constexpr float ROLL_RATE_BACK = 9.817477f;    // rad/s, rolling back towards upright
 constexpr float ROLL_RATE_INTO = 3.926991f;    // rad/s, rolling into a lean
@@ -24,9 +24,9 @@ float steering_roll_rate_command(const RiderParams* p, float steering, float lea
     float target = -(steering * p->roll_limit_angle + lean) * 2.5f;
     bool is_back_to_upright = (target > 0 && lean < 0) || (target < 0 && lean > 0);
     float m = is_back_to_upright ? ROLL_RATE_BACK : ROLL_RATE_INTO;
-    target = clampf(target, -m, m);
+    target = clamp_keep_nan(target, -m, m);
     float error = shrink_towards_zero(roll_rate - target, ROLL_RATE_DEAD_BAND);
-    return p->steering_strength * clampf(4 * error, -1, 1);
+    return p->steering_strength * clamp_keep_nan(4 * error, -1, 1);
 }
 
 static void force_limits(const RiderParams* p, const steering_inputs* in, float n, float* lower, float* upper)
@@ -35,21 +35,21 @@ static void force_limits(const RiderParams* p, const steering_inputs* in, float 
     *upper = m;
     *lower = -m;
     if (!(in->wheel_speed > 1 && in->tire_height < 0.5f)) return;
-    float pp = n + (STEER_FULL_LOCK - n) * clampf(2 * in->tire_height, 0, 1);
+    float pp = n + (STEER_FULL_LOCK - n) * clamp_keep_nan(2 * in->tire_height, 0, 1);
     float b = 1.125f * pp + 0.015f;
     float f = in->travel_angle;
-    if (f > pp) *lower = (0.25f - 1.25f * clampf((f - b) / (pp - b), 0, 1)) * m;
-    if (f < -pp) *upper = m * (1.25f * clampf((f + b) / (b - pp), 0, 1) - 0.25f);
+    if (f > pp) *lower = (0.25f - 1.25f * clamp_keep_nan((f - b) / (pp - b), 0, 1)) * m;
+    if (f < -pp) *upper = m * (1.25f * clamp_keep_nan((f + b) / (b - pp), 0, 1) - 0.25f);
 }
 
 static float saturation(const steering_inputs* in, float n)
 {
-    float v = clampf((in->wheel_speed - 5) / 10, 0, 1);
+    float v = clamp_keep_nan((in->wheel_speed - 5) / 10, 0, 1);
     float c0 = 0.25f * v * n, w0 = (0.375f * v + 0.125f) * n;
     float a = in->steer_angle, f = in->travel_angle;
     if (in->lean < 0)
-        return fmaxf(fminf((f - c0) / w0, 1), clampf(-(a + PI_F / 12) * 3.8197186f, 0, 1));
-    return fmaxf(fminf(-(f + c0) / w0, 1), clampf((a - PI_F / 12) * 3.8197186f, 0, 1));
+        return fmaxf(fminf((f - c0) / w0, 1), clamp_keep_nan(-(a + PI_F / 12) * 3.8197186f, 0, 1));
+    return fmaxf(fminf(-(f + c0) / w0, 1), clamp_keep_nan((a - PI_F / 12) * 3.8197186f, 0, 1));
 }
 
 steering_result normal_steering(const RiderParams* p, const steering_inputs* in, float* landing_damping_extra)
@@ -88,11 +88,11 @@ steering_result normal_steering(const RiderParams* p, const steering_inputs* in,
         }
     }
     if (in->collision_timer > 0) {
-        float limit = 200 * clampf((64 - in->collision_timer) / 64.0f, 0, 1);
-        h = clampf(h, -limit, limit);
+        float limit = 200 * clamp_keep_nan((64 - in->collision_timer) / 64.0f, 0, 1);
+        h = clamp_keep_nan(h, -limit, limit);
     }
     out.saturation = saturation(in, n);
-    out.torque = clampf(1.5f * (h + d), out.lower, out.upper);
+    out.torque = clamp_keep_nan(1.5f * (h + d), out.lower, out.upper);
     return out;
 }
 
@@ -106,14 +106,14 @@ float arcade_lean_motor_speed(const RiderParams* p, float steering, float lean)
 {
     float towards = -(steering * PI_F / 4 + lean);  // target lean minus lean
     float speed = fminf(fabsf(towards), 1.0f / 16) * 16 *
-                  (1.5f - 0.5f * clampf((p->roll_damping - 40) * 0.025f, 0, 1));
+                  (1.5f - 0.5f * clamp_keep_nan((p->roll_damping - 40) * 0.025f, 0, 1));
     return towards < 0 ? -speed : speed;
 }
 
 float arcade_alignment_torque(const RiderParams* p, float steering, float travel_angle, float steer_angle,
                               float steer_rate)
 {
-    float e = shrink_towards_zero(clampf(travel_angle - 0.5f * steering - steer_angle, -0.25f, 0.25f), 1.0f / 32);
+    float e = shrink_towards_zero(clamp_keep_nan(travel_angle - 0.5f * steering - steer_angle, -0.25f, 0.25f), 1.0f / 32);
     float g = shrink_towards_zero(8 * e - steer_rate, 1.0f / 2400);
     float k = g < -4.0f / 3 ? -2.0f / 3 : (g > 4.0f / 3 ? 2.0f / 3 : g / 2);
     return k * p->steering_strength;

@@ -3,6 +3,7 @@
 #include <math.h>
 #include <ode/ode.h>
 
+#include "base/num.h"
 #include "sim/bike_body.h"
 #include "sim/bike_info.h"
 #include "sim/setup_params.h"
@@ -12,16 +13,14 @@ static constexpr float AIR_SPRING_SCALE = 82.4616928100586f;
 static constexpr float AIR_SPRING_EXPONENT = 1.4f;  // adiabatic compression of air
 static constexpr float MOTOR_PUSH_VELOCITY = 100;
 
-static float clampf(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
-
 float suspension_damping(float v, const SuspensionParams* p)
 {
     if (v < 0) {
         const float x = -v * p->hs_compression;
-        return clampf(x + p->ls_compression_offset, x / 8, 8 * x);
+        return clamp_keep_nan(x + p->ls_compression_offset, x / 8, 8 * x);
     }
     const float x = v * p->hs_rebound;
-    return -clampf(x + p->ls_rebound_offset, x / 8, 8 * x);
+    return -clamp_keep_nan(x + p->ls_rebound_offset, x / 8, 8 * x);
 }
 
 float fork_air_spring(float position, float air_gap, float travel)
@@ -40,7 +39,7 @@ float fork_force(float position, float rate, const SuspensionParams* p, float tr
     const float spring = p->spring_rate * (p->preload - position);
     const float damping = suspension_damping(rate, p);
     const float air = fork_air_spring(position, p->air_gap, travel);
-    return (spring + damping + air) * clampf(-32 * position / travel, 0, 1);
+    return (spring + damping + air) * clamp_keep_nan(-32 * position / travel, 0, 1);
 }
 
 // One cubic Hermite piece from y0 (slope m0) to y1 (slope m1) over length L,
@@ -73,10 +72,10 @@ float shock_torque(float angle, float rate, const SuspensionParams* p, const Bik
 {
     const float travel = bike->swingarm_travel;
     if (!(travel > 0)) return 0;
-    const float u = clampf(-angle / travel, 0, 1);
+    const float u = clamp_keep_nan(-angle / travel, 0, 1);
     const linkage_point s = rear_linkage(bike, u);
     const float damping = suspension_damping(rate * s.slope, p);
-    return clampf(-32 * angle / travel, 0, 1) * s.slope * (p->spring_rate * (p->preload + s.compression) + damping);
+    return clamp_keep_nan(-32 * angle / travel, 0, 1) * s.slope * (p->spring_rate * (p->preload + s.compression) + damping);
 }
 
 void suspension_apply(bike_body* b, const SuspensionParams* fork, const SuspensionParams* shock)
@@ -114,7 +113,7 @@ suspension_readout suspension_read(const bike_body* b)
 
     dJointID hinge = b->joint[JOINT_SWINGARM_PIVOT];
     const float arm = bike->swingarm_travel;
-    out.swingarm_position = arm > 0 ? clampf(-(float)dJointGetHingeAngle(hinge) / arm, 0, 1) : 0;
+    out.swingarm_position = arm > 0 ? clamp_keep_nan(-(float)dJointGetHingeAngle(hinge) / arm, 0, 1) : 0;
     out.shock_speed = (float)dJointGetHingeAngleRate(hinge) * rear_linkage(bike, out.swingarm_position).slope;
     out.shock_low_share = damping_low_share(out.shock_speed, bike->shock_damping);
     return out;

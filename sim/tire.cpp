@@ -3,11 +3,10 @@
 #include <math.h>
 #include <stdio.h>
 
+#include "base/num.h"
 #include "sim/bike_body.h"
 #include "sim/contact.h"
 #include "track/terrain.h"
-
-static constexpr double PI = 3.14159265358979323846;
 
 void tire_torus(const wheel_record* w, torus_shape* out)
 {

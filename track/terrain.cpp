@@ -9,6 +9,7 @@
 #include <new>
 
 #include "base/alloc.h"
+#include "base/num.h"
 #include "track/terrain_local.h"
 
 TerrainLighting terrain_default_lighting() {
@@ -198,18 +199,16 @@ void terrain_vertex_normal(Terrain* t, int i, int k, float out[3]) {
     for (int a = 0; a < 3; a++) out[a] = (float)(sum[a] / len);
 }
 
-static float clampf(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
-
 void terrain_shade_vertex(Terrain* t, int i, int k) {
     float n[3];
     terrain_vertex_normal(t, i, k, n);
     const TerrainLighting& l = t->lighting;
     long v = i + (long)t->dim * k;
-    float lit = clampf(n[0] * l.sun[0] + n[1] * l.sun[1] + n[2] * l.sun[2], 0, 1);
+    float lit = clamp_keep_nan(n[0] * l.sun[0] + n[1] * l.sun[1] + n[2] * l.sun[2], 0, 1);
     float f = lit * (1.0f - t->shadows[v] / 255.0f);
     for (int c = 0; c < 3; c++) {
         float value = (f * l.diffuse[c] + l.ambient[c]) * 0.5f * 255.0f;
-        t->shading[3 * v + c] = (uint8_t)clampf(truncf(value), 0, 255);
+        t->shading[3 * v + c] = (uint8_t)clamp_keep_nan(truncf(value), 0, 255);
     }
 }
 
@@ -217,9 +216,9 @@ void terrain_fill_normal_map(Terrain* t, int i, int k) {
     float n[3];
     terrain_vertex_normal(t, i, k, n);
     long v = i + (long)t->dim * k;
-    t->normal_map[3 * v + 0] = (uint8_t)(128.0f + 127.0f * clampf(n[0], -1, 1));
+    t->normal_map[3 * v + 0] = (uint8_t)(128.0f + 127.0f * clamp_keep_nan(n[0], -1, 1));
     t->normal_map[3 * v + 1] = (uint8_t)(255 - t->shadows[v]);
-    t->normal_map[3 * v + 2] = (uint8_t)(128.0f + 127.0f * clampf(n[2], -1, 1));
+    t->normal_map[3 * v + 2] = (uint8_t)(128.0f + 127.0f * clamp_keep_nan(n[2], -1, 1));
 }
 
 void terrain_set_height(Terrain* t, int i, int k, float height) {

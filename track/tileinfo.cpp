@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "base/messages.h"
+#include "base/num.h"
 
 static constexpr float TICK_SECONDS = 1.0f / 128.0f;
 
@@ -489,8 +490,6 @@ void tileinfo_compute_transitions(SurfaceTable* table) {
 
 // --- curve lookups ------------------------------------------------------
 
-static float clamp01(float w) { return w < 0 ? 0 : (w > 1 ? 1 : w); }
-
 float tileinfo_friction(const TileInfo* entry, float slip, float alt_slip) {
     const FrictionPoint* p = entry->friction;
     int function = entry->slip_function;
@@ -503,7 +502,7 @@ float tileinfo_friction(const TileInfo* entry, float slip, float alt_slip) {
         if (p[k].slip_speed >= FRICTION_UNUSED_SLIP) return p[k - 1].coefficient;
         if (key(p[k].slip_speed) > ks) {
             float lo = key(p[k - 1].slip_speed), hi = key(p[k].slip_speed);
-            float w = hi > lo ? clamp01((ks - lo) / (hi - lo)) : 1.0f;
+            float w = hi > lo ? clamp_keep_nan((ks - lo) / (hi - lo), 0, 1) : 1.0f;
             return p[k - 1].coefficient + w * (p[k].coefficient - p[k - 1].coefficient);
         }
     }
@@ -521,7 +520,7 @@ float tileinfo_roll_resist(const TileInfo* entry, float speed, float load_share)
             full = p[k - 1].full_load;
         } else {
             float lo = p[k - 1].speed, hi = p[k].speed;
-            float w = hi > lo ? clamp01((speed - lo) / (hi - lo)) : 1.0f;
+            float w = hi > lo ? clamp_keep_nan((speed - lo) / (hi - lo), 0, 1) : 1.0f;
             light = p[k - 1].light_load + w * (p[k].light_load - p[k - 1].light_load);
             full = p[k - 1].full_load + w * (p[k].full_load - p[k - 1].full_load);
         }

@@ -47,6 +47,27 @@ TEST(Bindings, ResolveAndValue) {
     EXPECT_EQ(in.open_handles, 0);
 }
 
+TEST(Controls, BindingsAddIntoChannelsWithScales) {
+    FakeInput in;
+    int stick = in.add_axis("Joystick1 axis 0", 32767);
+    Binding bindings[BINDING_COUNT];
+    bindings_set_defaults(bindings);
+    HeldKeys held = {};
+    held.value[BIND_LEFT] = 1;
+    held.value[BIND_RIGHT] = 1;  // both: cancel
+    held.value[BIND_DOWNSHIFT] = 1;
+    held.value[BIND_LEAN_FORWARD] = 1;
+    held.value[BIND_PAUSE] = 1;  // a function key feeds no channel
+    binding_parse(&bindings[BIND_THROTTLE], "(0,1)Joystick1 axis 0");
+    resolve_binding(&bindings[BIND_THROTTLE], &in.ops);
+    in.readings[stick] = 16384;
+    float ch[CHANNEL_COUNT];
+    fill_controls(bindings, &held, &in.ops, ch);
+    const float want[CHANNEL_COUNT] = {0, 0.5f, 0, 0, -1, 0, 0, 0, -1};
+    for (int i = 0; i < CHANNEL_COUNT; i++) EXPECT_FLOAT_EQ(ch[i], want[i]) << i;
+    release_binding(&bindings[BIND_THROTTLE], &in.ops);
+}
+
 namespace {
 
 struct CaptureRun {

@@ -387,24 +387,26 @@ TEST(FrameStates, StepKeyRunsOneRaceStepWhilePaused) {
     EXPECT_EQ(rig.world.race_steps, 1);
 }
 
-TEST(Controls, BindingsAddIntoChannelsWithScales) {
-    FakeInput in;
-    int stick = in.add_axis("Joystick1 axis 0", 32767);
-    Settings s;
-    settings_set_defaults(&s);
-    s.bindings[BIND_LEFT].value = 1;
-    s.bindings[BIND_RIGHT].value = 1;  // both: cancel
-    s.bindings[BIND_DOWNSHIFT].value = 1;
-    s.bindings[BIND_LEAN_FORWARD].value = 1;
-    s.bindings[BIND_PAUSE].value = 1;  // a function key feeds no channel
-    binding_parse(&s.bindings[BIND_THROTTLE], "(0,1)Joystick1 axis 0");
-    resolve_binding(&s.bindings[BIND_THROTTLE], &in.ops);
-    in.readings[stick] = 16384;
-    float ch[CHANNEL_COUNT];
-    fill_controls(s.bindings, &in.ops, ch);
-    const float want[CHANNEL_COUNT] = {0, 0.5f, 0, 0, -1, 0, 0, 0, -1};
-    for (int i = 0; i < CHANNEL_COUNT; i++) EXPECT_FLOAT_EQ(ch[i], want[i]) << i;
-    release_binding(&s.bindings[BIND_THROTTLE], &in.ops);
+TEST(Controls, RecapturedBindingHoldsNothingUntilItsNewKeyMoves) {
+    LoopRig rig;
+    rig.session.menu_screen = MENU_CONTROLS;
+    rig.press(KEY_X);  // the throttle's key, held throughout
+    start_capture(&rig.loop.capture, &rig.settings.bindings[BIND_THROTTLE], rig.session.game_time,
+                  &rig.input.ops);
+    rig.press(KEY_A);  // becomes the throttle's key once the capture settles
+    rig.platform.frame_cost = MAX_FRAME_STEP;
+    for (int f = 0; f < 3; f++) ASSERT_TRUE(run_frame(&rig.loop));
+    ASSERT_FALSE(capture_running(&rig.loop.capture));
+    EXPECT_EQ(rig.settings.bindings[BIND_THROTTLE].key_code, KEY_A);
+    EXPECT_EQ(rig.world.throttle.front(), 1);
+    EXPECT_EQ(rig.world.throttle.back(), 0);
+    rig.press(KEY_X);  // the old key drives nothing now
+    rig.platform.frame_cost = 0.001;
+    ASSERT_TRUE(run_frame(&rig.loop));
+    EXPECT_EQ(rig.world.throttle.back(), 0);
+    rig.press(KEY_A);
+    ASSERT_TRUE(run_frame(&rig.loop));
+    EXPECT_EQ(rig.world.throttle.back(), 1);
 }
 
 TEST(ScreenshotNames, HighestNumberInANameList) {

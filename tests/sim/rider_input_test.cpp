@@ -1,7 +1,9 @@
 #include "sim/rider_input.h"
 
 #include <gtest/gtest.h>
+#include <math.h>
 
+#include "sim/setup.h"
 #include "sim/slots.h"
 
 TEST(RiderInput, ChannelsBecomeControls)
@@ -112,4 +114,55 @@ TEST(RiderInput, ClutchPulledInAtOnceAndLetOutOverThirtyTwoTicks)
     ch[CHANNEL_CLUTCH] = 1;
     rider_apply_channels(&r, ch, &settings);
     EXPECT_FLOAT_EQ(r.controls.clutch, 0);
+}
+
+TEST(RiderControls, ClampedAndCutWhileCrashed) {
+    struct {
+        const char* name;
+        int crash_timer;
+        rider_control_inputs in;
+        rider_control_inputs want;
+    } cases[] = {
+        {"in range, kept", 0, {-0.5f, 0.7f, 0.2f, 0.3f, 0.9f, 1, 0.5f, -0.25f, 1}, {-0.5f, 0.7f, 0.2f, 0.3f, 0.9f, 1, 0.5f, -0.25f, 1}},
+        {"out of range, clamped", 0, {-3, 2, -1, 5, 2, 9, 4, 7, 0}, {-1, 1, 0, 1, 1, 1, 1, 1, 0}},
+        {"not a number counts as the range's low end", 0, {NAN, NAN, NAN, NAN, NAN, NAN, NAN, NAN, 0}, {-1, 0, 0, 0, 0, 0, 0, -1, 0}},
+        {"crashed: no throttle, back up or lean", 100, {0.5f, 1, 1, 1, 1, 1, 1, 1, -1}, {0.5f, 0, 1, 1, 1, 1, 0, 0, -1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rider r = {};
+        r.crash_timer = c.crash_timer;
+        rider_take_controls(&r, &c.in);
+        EXPECT_FLOAT_EQ(r.controls.steering, c.want.steering);
+        EXPECT_FLOAT_EQ(r.controls.throttle, c.want.throttle);
+        EXPECT_FLOAT_EQ(r.controls.front_brake, c.want.front_brake);
+        EXPECT_FLOAT_EQ(r.controls.rear_brake, c.want.rear_brake);
+        EXPECT_FLOAT_EQ(r.controls.clutch, c.want.clutch);
+        EXPECT_FLOAT_EQ(r.controls.dab, c.want.dab);
+        EXPECT_FLOAT_EQ(r.controls.back_up, c.want.back_up);
+        EXPECT_FLOAT_EQ(r.controls.lean, c.want.lean);
+        EXPECT_EQ(r.controls.shift, c.want.shift);
+    }
+}
+
+TEST(RiderInput, PreferencesFromTheSetup)
+{
+    struct {
+        const char* name;
+        int sticky_dab, reverse_steering;
+        rider_input_settings want;
+    } cases[] = {
+        {"defaults: reversed steering, dab held", -1, -1, {true, false}},
+        {"sticky dab, plain steering", SETUP_YES, SETUP_NO, {false, true}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RiderSetup setup;
+        setup_init_defaults(&setup);
+        if (c.sticky_dab >= 0) setup.choice[SETUP_STICKY_DAB] = c.sticky_dab;
+        if (c.reverse_steering >= 0) setup.choice[SETUP_REVERSE_STEERING] = c.reverse_steering;
+        rider_input_settings got = rider_input_settings_from_setup(&setup);
+        EXPECT_EQ(got.is_sticky_dab, c.want.is_sticky_dab);
+        EXPECT_EQ(got.is_reversed_steering, c.want.is_reversed_steering);
+    }
 }

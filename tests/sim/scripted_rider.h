@@ -7,6 +7,7 @@
 #pragma once
 #include <math.h>
 
+#include "base/num.h"
 #include "sim/bike_info.h"
 #include "sim/crash.h"
 #include "sim/rider_rules.h"
@@ -102,8 +103,8 @@ struct ScriptedRider {
     void drive(double speed_ft_s, float steer)
     {
         double error = speed_ft_s - speed();
-        channels[CHANNEL_THROTTLE] = clampf((float)(0.3 + 0.15 * error), 0, 1);
-        channels[CHANNEL_FRONT_BRAKE] = channels[CHANNEL_REAR_BRAKE] = clampf((float)(-0.1 * error - 0.2), 0, 1);
+        channels[CHANNEL_THROTTLE] = clamp_keep_nan((float)(0.3 + 0.15 * error), 0, 1);
+        channels[CHANNEL_FRONT_BRAKE] = channels[CHANNEL_REAR_BRAKE] = clamp_keep_nan((float)(-0.1 * error - 0.2), 0, 1);
         channels[CHANNEL_STEER] = steer;
     }
     // Steering input that turns the bike towards heading `want` (rad): a
@@ -111,7 +112,7 @@ struct ScriptedRider {
     float steer_towards(double want) const
     {
         double e = remainder(want - heading(), 2 * M_PI);
-        return clampf((float)(-2 * e), -1, 1);
+        return clamp_keep_nan((float)(-2 * e), -1, 1);
     }
     // Heading (rad) from the frame towards world point (x, z).
     double heading_to(double x, double z) const

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/num.h"
 #include "tools/content/assets.h"
 #include "tools/content/draw.h"
 #include "tools/content/fonts.h"
@@ -18,7 +19,7 @@ static void text_with_outline(ContentFont* font, ContentImage* im, const char* t
     const float rgb[3] = {colour.r, colour.g, colour.b};
     if (outline > 0)
         for (int k = 0; k < 16; k++) {
-            float a = float(k) * float(M_PI) / 8;
+            float a = float(k) * PI_F / 8;
             font_draw_text(font, im, text, px, x + int(std::lround(std::cos(a) * outline)),
                            baseline + int(std::lround(std::sin(a) * outline)), dark);
         }
@@ -54,7 +55,7 @@ static ContentImage tach_picture(ContentFont* font) {
     draw_ring(&im, 128, 128, 122, 4, {0.85f, 0.85f, 0.88f});
     // 0 to 14 thousand rpm over 270 degrees, clockwise from lower left.
     for (int k = 0; k <= 28; k++) {
-        float a = float(M_PI) * (0.75f + 1.5f * float(k) / 28);
+        float a = PI_F * (0.75f + 1.5f * float(k) / 28);
         float inner = (k % 2 == 0) ? 92 : 102;
         Rgb c = k >= 22 ? Rgb{0.9f, 0.1f, 0.05f} : Rgb{0.95f, 0.95f, 0.95f};
         draw_line(&im, 128 + std::cos(a) * inner, 128 + std::sin(a) * inner, 128 + std::cos(a) * 114,

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <random>
 
+#include "base/num.h"
 #include "tools/content/assets.h"
 #include "tools/content/draw.h"
 #include "tools/content/image.h"
@@ -27,7 +28,7 @@ static void sky_colour(float x, float y, float z, float out[3]) {
     const float warm[3] = {1.0f, 0.92f, 0.75f};
     for (int c = 0; c < 3; c++) out[c] = mix(out[c], warm[c], std::min(glow, 1.0f));
     // Far hills: a hazy silhouette a little above the horizon, by azimuth.
-    float azimuth = std::atan2(z, x) / (2 * float(M_PI)) + 0.5f;
+    float azimuth = std::atan2(z, x) / (2 * PI_F) + 0.5f;
     float ridge = 0.02f + 0.07f * fbm_noise(azimuth * 24, 0.5f, 4242, 4, 0.5f, 24);
     if (y < ridge) {
         float depth = smoothstep(ridge, ridge - 0.01f, y);
@@ -81,7 +82,7 @@ void add_sky(ContentFiles* files) {
         for (int x = 0; x < env; x++) {
             float dx = (float(x) + 0.5f) / env - 0.5f, dz = (float(y) + 0.5f) / env - 0.5f;
             float r = std::min(std::hypot(dx, dz), 0.5f);
-            float polar = 2 * float(M_PI) * r;
+            float polar = 2 * PI_F * r;
             float h = std::sin(polar), dy = std::cos(polar);
             float len = std::max(std::hypot(dx, dz), 1e-6f);
             float c[3];
@@ -193,7 +194,7 @@ static ContentImage oak_sprite() {
     std::mt19937 rng(9);
     auto u = [&] { return float(rng() >> 8) / 16777216.0f; };
     for (int i = 0; i < 70; i++) {
-        float a = u() * 2 * float(M_PI), r = std::sqrt(u());
+        float a = u() * 2 * PI_F, r = std::sqrt(u());
         float cx = 128 + std::cos(a) * r * 85, cy = 100 + std::sin(a) * r * 70;
         float light = 0.7f + 0.3f * (1 - (cy - 30) / 140) + 0.15f * (u() - 0.5f);
         draw_disc(&im, cx, cy, 16 + u() * 14, {0.20f * light, 0.42f * light, 0.14f * light});
@@ -218,7 +219,7 @@ static ContentImage roost_sprite() {
     std::mt19937 rng(33);
     auto u = [&] { return float(rng() >> 8) / 16777216.0f; };
     for (int i = 0; i < 14; i++) {
-        float a = u() * 2 * float(M_PI), r = u() * 12;
+        float a = u() * 2 * PI_F, r = u() * 12;
         float light = 0.75f + 0.25f * u();
         draw_disc(&im, 32 + std::cos(a) * r, 32 + std::sin(a) * r, 5 + u() * 7, {0.92f * light, 0.86f * light, 0.80f * light}, 0.9f);
     }

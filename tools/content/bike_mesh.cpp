@@ -4,9 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/num.h"
 #include "tools/content/output.h"
-
-static const float PI = 3.14159265358979f;
 
 static Vec3 normalised(Vec3 v) {
     float l = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
@@ -88,7 +87,7 @@ void mesh_tube(MeshPart* m, Vec3 a, Vec3 b, float ra, float rb, int sides, int r
         float radius = lerp(ra, rb, t);
         BoneMix mix = mix_between(from, to, t);
         for (int s = 0; s <= sides; s++) {
-            float angle = 2 * PI * float(s) / float(sides);
+            float angle = 2 * PI_F * float(s) / float(sides);
             Vec3 dir = side * std::cos(angle) + up * std::sin(angle);
             add_vertex(m, centre + dir * radius, dir, lerp(uv.x0, uv.x1, float(s) / float(sides)), lerp(uv.y0, uv.y1, t),
                        mix);
@@ -108,7 +107,7 @@ void mesh_tube(MeshPart* m, Vec3 a, Vec3 b, float ra, float rb, int sides, int r
         int c = add_vertex(m, centre, normal, (uv.x0 + uv.x1) / 2, end ? uv.y1 : uv.y0, mix);
         int first = int(m->vertices.size());
         for (int s = 0; s < sides; s++) {
-            float angle = 2 * PI * float(s) / float(sides);
+            float angle = 2 * PI_F * float(s) / float(sides);
             Vec3 dir = side * std::cos(angle) + up * std::sin(angle);
             add_vertex(m, centre + dir * radius, normal, lerp(uv.x0, uv.x1, float(s) / float(sides)), end ? uv.y1 : uv.y0,
                        mix);
@@ -124,9 +123,9 @@ void mesh_tube(MeshPart* m, Vec3 a, Vec3 b, float ra, float rb, int sides, int r
 void mesh_ellipsoid(MeshPart* m, Vec3 centre, Vec3 radii, int slices, int stacks, UvRect uv, const BoneMix& mix) {
     int base = int(m->vertices.size());
     for (int i = 0; i <= stacks; i++) {
-        float lat = -PI / 2 + PI * float(i) / float(stacks);
+        float lat = -PI_F / 2 + PI_F * float(i) / float(stacks);
         for (int j = 0; j <= slices; j++) {
-            float lon = 2 * PI * float(j) / float(slices);
+            float lon = 2 * PI_F * float(j) / float(slices);
             Vec3 unit = {std::cos(lat) * std::sin(lon), std::sin(lat), std::cos(lat) * std::cos(lon)};
             Vec3 p = centre + Vec3{unit.x * radii.x, unit.y * radii.y, unit.z * radii.z};
             Vec3 n = normalised({unit.x / radii.x, unit.y / radii.y, unit.z / radii.z});
@@ -152,7 +151,7 @@ void mesh_torus_x(MeshPart* m, Vec3 centre, float major, float tube, int segment
             int base = int(m->vertices.size());
             for (int corner = 0; corner < 4; corner++) {
                 int di = corner == 1 || corner == 2, dj = corner >= 2;
-                float a = 2 * PI * float(i + di) / float(segments), b = 2 * PI * float(j + dj) / float(sides);
+                float a = 2 * PI_F * float(i + di) / float(segments), b = 2 * PI_F * float(j + dj) / float(sides);
                 Vec3 radial = {0, std::cos(a), std::sin(a)};
                 Vec3 n = radial * std::cos(b) + Vec3{std::sin(b), 0, 0};
                 add_vertex(m, centre + radial * major + n * tube, n, lerp(uv.x0, uv.x1, di ? u1 : u0),
@@ -170,7 +169,7 @@ void mesh_disc_x(MeshPart* m, Vec3 centre, float radius, int segments, UvRect uv
         int c = add_vertex(m, centre, n, cu, cv, {});
         int first = int(m->vertices.size());
         for (int s = 0; s < segments; s++) {
-            float a = 2 * PI * float(s) / float(segments);
+            float a = 2 * PI_F * float(s) / float(segments);
             Vec3 p = centre + Vec3{0, std::cos(a), std::sin(a)} * radius;
             add_vertex(m, p, n, cu + std::sin(a) * (uv.x1 - uv.x0) / 2, cv - std::cos(a) * (uv.y1 - uv.y0) / 2, {});
         }

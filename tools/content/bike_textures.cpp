@@ -6,13 +6,13 @@
 #include <utility>
 #include <vector>
 
+#include "base/num.h"
 #include "tools/content/bike_atlas.h"
 #include "tools/content/draw.h"
 #include "tools/content/image.h"
 #include "tools/content/noise.h"
 
 static const int SIDE = 256;
-static const float PI = 3.14159265f;
 
 struct Rect {
     float x0, y0, x1, y1;  // pixels
@@ -179,7 +179,7 @@ std::string wheel_texture_png(int variant) {
     float cx = (s.x0 + s.x1) / 2, cy = (s.y0 + s.y1) / 2, r = (s.x1 - s.x0) / 2;
     draw_ring(&im, cx, cy, r * 0.94f, r * 0.12f, rim);
     for (int k = 0; k < 36; k++) {
-        float a = 2 * PI * float(k) / 36, b = a + (k % 2 ? 0.35f : -0.35f);
+        float a = 2 * PI_F * float(k) / 36, b = a + (k % 2 ? 0.35f : -0.35f);
         draw_line(&im, cx + std::cos(b) * r * 0.16f, cy + std::sin(b) * r * 0.16f, cx + std::cos(a) * r * 0.88f,
                   cy + std::sin(a) * r * 0.88f, 1.3f, {0.78f, 0.78f, 0.8f});
     }

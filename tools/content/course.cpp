@@ -4,6 +4,8 @@
 #include <cassert>
 #include <cmath>
 
+#include "base/num.h"
+
 static float smoother(float t) {
     if (t <= 0) return 0;
     if (t >= 1) return 1;
@@ -51,10 +53,10 @@ float course_feature_height(const CourseParams& params, float s) {
         case FEATURE_ROLLERS:
         case FEATURE_WHOOPS:
             if (u < f.a * float(f.count))
-                h += f.height * 0.5f * (1 - std::cos(2 * float(M_PI) * u / f.a));
+                h += f.height * 0.5f * (1 - std::cos(2 * PI_F * u / f.a));
             break;
         case FEATURE_WATER:
-            if (u < f.a) h -= f.height * 0.5f * (1 - std::cos(2 * float(M_PI) * u / f.a));
+            if (u < f.a) h -= f.height * 0.5f * (1 - std::cos(2 * PI_F * u / f.a));
             break;
         default:
             break;
@@ -173,8 +175,8 @@ static void set_tangents_and_curvature(Course* course) {
     }
     for (int i = 0; i < n; i++) {
         float dh = heading[(i + 1) % n] - heading[(i + n - 1) % n];
-        while (dh > float(M_PI)) dh -= 2 * float(M_PI);
-        while (dh < -float(M_PI)) dh += 2 * float(M_PI);
+        while (dh > PI_F) dh -= 2 * PI_F;
+        while (dh < -PI_F) dh += 2 * PI_F;
         // Heading measured from +x towards +z; "left" of travel is (tz, -tx),
         // which is a turn towards smaller heading angles.
         kappa[i] = -dh / (2 * course->step);

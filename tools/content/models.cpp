@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/num.h"
 #include "tools/content/assets.h"
 #include "tools/content/image.h"
 #include "tools/content/noise.h"
@@ -121,7 +122,7 @@ void add_models(ContentFiles* files) {
     // Start gate: hinged at the origin, the plate reaching forward and lying
     // low (the dropped position); raised, it turns 3/16 of a half turn about x.
     {
-        const float lie = float(M_PI) / 8;  // plate angle above the ground when dropped
+        const float lie = PI_F / 8;  // plate angle above the ground when dropped
         Mesh m;
         float plate_lo[3] = {-1.35f, -0.06f, -2.0f}, plate_hi[3] = {1.35f, 0.06f, 0};
         add_box(&m, plate_lo, plate_hi, lie);
