@@ -23,8 +23,8 @@
 #include "render/texture.h"
 #include "sim/bike_info.h"
 #include "sim/number_plate.h"
+#include "support/data_home.h"
 #include "support/gl_context.h"
-#include "support/temp_dir.h"
 
 namespace {
 
@@ -41,14 +41,10 @@ struct Messages {
 
 class BikeContentTest : public ::testing::Test {
 protected:
-    TempDir home;
+    TestDataHome home{RW_BINARY_DIR};
     void SetUp() override {
         ASSERT_TRUE(test_gl_context()) << "no OpenGL context (run under xvfb-run)";
         detect_gl(test_gl_proc_address);
-        setenv("XDG_DATA_HOME", (home.path + "/xdg").c_str(), 1);
-        setenv("HOME", home.path.c_str(), 1);
-        setenv("RW_HOME", RW_BINARY_DIR, 1);
-        data_files_shutdown();
         file_list();  // the data index, as start-up builds it
     }
     void TearDown() override {
@@ -57,7 +53,6 @@ protected:
         shape_cache_free();
         use_program(PROGRAM_FIXED);
         delete_shaders();
-        data_files_shutdown();
     }
 };
 

@@ -6,12 +6,11 @@
 #include <vector>
 
 #include "base/messages.h"
-#include "base/data_file.h"
-#include "base/data_index.h"
 #include "base/render_options.h"
 #include "render/gl_ext.h"
 #include "base/image.h"
 #include "render/texture.h"
+#include "support/data_home.h"
 #include "support/gl_context.h"
 #include "support/temp_dir.h"
 
@@ -477,17 +476,11 @@ TEST_F(TextureTest, MutatedAnimationFilesNeverCrash) {
 }
 
 TEST_F(TextureTest, TitlePictureFromTheDataFolderFillsTheWindow) {
-    const char* old_home = getenv("HOME");
-    const char* old_xdg = getenv("XDG_DATA_HOME");
-    std::string saved_home = old_home ? old_home : "", saved_xdg = old_xdg ? old_xdg : "";
-    setenv("XDG_DATA_HOME", (dir.path + "/xdg").c_str(), 1);
-    setenv("HOME", dir.path.c_str(), 1);
-    setenv("RW_HOME", (dir.path + "/data").c_str(), 1);
-    data_files_shutdown();
-    dir.write("data/tach.png", png_file(solid(8, 8, 4, 200), 8, 8, 4));
+    TestDataHome home;
+    home.write_game("tach.png", png_file(solid(8, 8, 4, 200), 8, 8, 4));
     std::vector<unsigned char> title(8 * 8 * 3, 0);
     for (int i = 0; i < 64; i++) title[i * 3] = 210, title[i * 3 + 2] = 40;
-    dir.write("data/title.png", png_file(title, 8, 8, 3));
+    home.write_game("title.png", png_file(title, 8, 8, 3));
     HudTextures hud = load_hud_textures();
     EXPECT_NE(hud.title, 0);
     EXPECT_NE(hud.tach, 0);
@@ -503,11 +496,6 @@ TEST_F(TextureTest, TitlePictureFromTheDataFolderFillsTheWindow) {
     glReadPixels(5, 60, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
     EXPECT_EQ(rgb[0], 210);
     EXPECT_EQ(rgb[2], 40);
-    data_files_shutdown();
-    unsetenv("RW_HOME");
-    if (old_home) setenv("HOME", saved_home.c_str(), 1);
-    if (old_xdg) setenv("XDG_DATA_HOME", saved_xdg.c_str(), 1);
-    else unsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(TextureTest, CustomMipLevelsComeFromThePicture) {
