@@ -462,17 +462,39 @@ TEST_F(TextureTest, CompanionMapsTryTheTextureThenTheModelName) {
     }
 }
 
-TEST_F(TextureTest, MutatedAnimationFilesNeverCrash) {
+TEST_F(TextureTest, MutatedAnimationFilesAreRefusedWithAReasonOrPlayTheirFrames) {
     std::string good = "ANIM1 2 3 1 1 0 1 0\n" + j7_frame(2, 2, 10, 0, 0) + j7_frame(2, 2, 20, 0, 0);
     std::mt19937 rng(5);
+    int loaded = 0, refused = 0;
     for (int round = 0; round < 200; round++) {
         std::string d = good;
         for (int flips = 1 + (int)(rng() % 3); flips > 0; flips--) d[rng() % d.size()] = (char)rng();
         std::string path = file("m" + std::to_string(round) + ".seq", d);
+        SCOPED_TRACE(path);
+        messages.clear();
         int tid = load_texture(path.c_str());
-        if (tid) update_animations(round);
+        if (tid == 0) {
+            refused++;
+            EXPECT_FALSE(messages.empty()) << "refused without a word";
+            EXPECT_EQ(find_texture(path.c_str()), 0) << "a refused file stays out of the registry";
+            continue;
+        }
+        loaded++;
+        EXPECT_EQ(find_texture(path.c_str()), tid);
+        // Whatever survived the damage is an animation of this file's two
+        // frames, and playing it keeps to them.
+        for (int tick : {0, round, round + 1, 1000}) {
+            update_animations(tick);
+            int frame = animation_current_frame(tid);
+            EXPECT_GE(frame, 0) << tick;
+            EXPECT_LE(frame, 1) << tick;
+        }
+        EXPECT_EQ(level_size(tid, 0).width, 2);
+        EXPECT_EQ(level_size(tid, 0).height, 2);
     }
-    SUCCEED();
+    // The damage both breaks files and leaves some whole (in the pixels).
+    EXPECT_GT(loaded, 0);
+    EXPECT_GT(refused, 0);
 }
 
 TEST_F(TextureTest, TitlePictureFromTheDataFolderFillsTheWindow) {
