@@ -1,25 +1,21 @@
 // Opening data files: index lookups among many archive members, and reading
 // a gzip member through the stream.
 #include <benchmark/benchmark.h>
-#include <stdio.h>
-#include <stdlib.h>
 #include <zlib.h>
 
-#include <filesystem>
 #include <string>
 
 #include "base/data_file.h"
 #include "base/data_index.h"
+#include "support/data_home.h"
 
 namespace {
 
 // A game data folder with one archive of `count` small members and one
 // compressed member of about 1 MiB; the environment points at it.
 struct BenchData {
-    std::string root;
+    TestDataHome home;
     explicit BenchData(int count) {
-        char pattern[] = "/tmp/rwbench-XXXXXX";
-        root = mkdtemp(pattern);
         std::string header, body;
         for (int i = 0; i < count; i++) {
             std::string name = "tracks/t" + std::to_string(i % 97) + "/file" + std::to_string(i);
@@ -40,21 +36,8 @@ struct BenchData {
         packed.resize(z.total_out);
         deflateEnd(&z);
         header += std::to_string(packed.size()) + " big.txt.gz\n-\n";
-        std::filesystem::create_directories(root + "/data");
-        FILE* f = fopen((root + "/data/zzzz.saf").c_str(), "wb");
-        fwrite(header.data(), 1, header.size(), f);
-        fwrite(body.data(), 1, body.size(), f);
-        fwrite(packed.data(), 1, packed.size(), f);
-        fclose(f);
-        setenv("XDG_DATA_HOME", (root + "/xdg").c_str(), 1);
-        setenv("RW_HOME", (root + "/data").c_str(), 1);
-        data_files_shutdown();
+        home.write_game("zzzz.saf", header + body + packed);
         (void)file_list();
-    }
-    ~BenchData() {
-        data_files_shutdown();
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
     }
 };
 

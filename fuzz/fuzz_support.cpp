@@ -1,36 +1,23 @@
 #include "fuzz_support.h"
 
 #include <stdio.h>
-#include <stdlib.h>
 
 #include <filesystem>
 
-#include "base/data_file.h"
-#include "base/data_index.h"
+#include "support/data_home.h"
 
 namespace {
 
+// The data home with its home folder and game data folder made.
 struct Home {
-    std::string folder, user;
+    TestDataHome data{"game"};
+    std::string user;
     Home()
     {
-        char pattern[] = "/tmp/rw_fuzz_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        fuzz_check(made != nullptr, "cannot create a temporary folder");
-        folder = made;
-        user = folder + "/xdg/Rutwise/";
+        fuzz_check(!data.dir.path.empty(), "cannot create a temporary folder");
+        user = data.home_dir();
         std::filesystem::create_directories(user);
-        std::filesystem::create_directories(folder + "/game");
-        setenv("XDG_DATA_HOME", (folder + "/xdg").c_str(), 1);
-        setenv("HOME", folder.c_str(), 1);
-        setenv("RW_HOME", (folder + "/game").c_str(), 1);
-        data_files_shutdown();
-    }
-    ~Home()
-    {
-        data_files_shutdown();
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
+        std::filesystem::create_directories(data.game_dir);
     }
 };
 
@@ -42,7 +29,7 @@ Home& home()
 
 }  // namespace
 
-const std::string& fuzz_home() { return home().folder; }
+const std::string& fuzz_home() { return home().data.dir.path; }
 const std::string& fuzz_user_folder() { return home().user; }
 
 bool fuzz_write_file(const std::string& path, const uint8_t* data, size_t size)

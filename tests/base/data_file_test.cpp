@@ -99,13 +99,10 @@ TEST_F(DataFilesTest, GzipRules) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TempDir fresh;
-        setenv("XDG_DATA_HOME", (fresh.path + "/xdg").c_str(), 1);
-        setenv("RW_HOME", (fresh.path + "/data").c_str(), 1);
-        data_files_shutdown();
-        fresh.write("data/a.saf", make_saf(c.a));
-        fresh.write("data/b.saf", make_saf(c.b));
-        if (c.home) fresh.write(std::string("xdg/Rutwise/") + c.home, make_gzip("home gz"));
+        TestDataHome fresh;
+        fresh.write_game("a.saf", make_saf(c.a));
+        fresh.write_game("b.saf", make_saf(c.b));
+        if (c.home) fresh.write_home(c.home, make_gzip("home gz"));
         (void)file_list();
         EXPECT_EQ(read_all("@t.txt"), c.want);
     }

@@ -23,8 +23,8 @@
 #include "render/texture.h"
 #include "sim/bike_info.h"
 #include "sim/number_plate.h"
-#include "support/gl_context.h"
-#include "support/temp_dir.h"
+#include "support/data_home.h"
+#include "support/lit_scene.h"
 
 namespace {
 
@@ -41,23 +41,16 @@ struct Messages {
 
 class BikeContentTest : public ::testing::Test {
 protected:
-    TempDir home;
+    TestDataHome home{RW_BINARY_DIR};
     void SetUp() override {
-        ASSERT_TRUE(test_gl_context()) << "no OpenGL context (run under xvfb-run)";
-        detect_gl(test_gl_proc_address);
-        setenv("XDG_DATA_HOME", (home.path + "/xdg").c_str(), 1);
-        setenv("HOME", home.path.c_str(), 1);
-        setenv("RW_HOME", RW_BINARY_DIR, 1);
-        data_files_shutdown();
+        ASSERT_TRUE(lit_scene_open()) << "no OpenGL context (run under xvfb-run)";
         file_list();  // the data index, as start-up builds it
     }
     void TearDown() override {
         delete_unused_models(true);
         delete_unused_textures(true);
         shape_cache_free();
-        use_program(PROGRAM_FIXED);
-        delete_shaders();
-        data_files_shutdown();
+        lit_scene_close();
     }
 };
 
@@ -259,19 +252,33 @@ struct Target {
 
 const float BACKGROUND[3] = {0.55f, 0.72f, 0.9f};
 
-// Camera in front of the bike's right side, looking at its middle.
-void set_camera(const float eye[3]) {
-    glViewport(0, 0, WIDTH, HEIGHT);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    float near_ft = 1, half_h = near_ft * tanf(0.3f), half_w = half_h * WIDTH / HEIGHT;
-    glFrustum(-half_w, half_w, -half_h, half_h, near_ft, 100);
-    glMatrixMode(GL_MODELVIEW);
+// Camera at `eye` in front of the bike's right side, looking at its middle,
+// under a sun from above the far side and a bluish-grey sky light.
+LitSceneParams bike_scene(const float eye[3]) {
+    LitSceneParams p = lit_scene_default_params();
+    p.width = WIDTH;
+    p.height = HEIGHT;
+    p.half_fov_y = 0.3f;
+    p.near_ft = 1;
+    p.far_ft = 100;
     V target = {0, 2.6f, 3.4f}, from = {eye[0], eye[1], eye[2]};
     V f = unit(target - from), s = unit(cross(f, V{0, 1, 0})), u = cross(s, f);
-    float m[16] = {s.x, u.x, -f.x, 0, s.y, u.y, -f.y, 0, s.z, u.z, -f.z, 0, 0, 0, 0, 1};
-    glLoadMatrixf(m);
-    glTranslatef(-from.x, -from.y, -from.z);
+    float view[16] = {s.x, u.x, -f.x, 0, s.y, u.y, -f.y, 0, s.z, u.z, -f.z, 0,
+                      -dot(s, from), -dot(u, from), dot(f, from), 1};
+    memcpy(p.view, view, sizeof p.view);
+    float sun[4] = {0.5f, 0.8f, -0.4f, 0}, white[4] = {0.85f, 0.85f, 0.85f, 1}, ambient[4] = {0.4f, 0.4f, 0.42f, 1},
+          one[4] = {1, 1, 1, 1};
+    memcpy(p.light_position, sun, sizeof sun);
+    memcpy(p.light_diffuse, white, sizeof white);
+    memcpy(p.light_specular, white, sizeof white);
+    memcpy(p.light_ambient, ambient, sizeof ambient);
+    memcpy(p.material_diffuse, one, sizeof one);
+    memcpy(p.material_ambient, one, sizeof one);
+    for (int c = 0; c < 3; c++) p.background[c] = BACKGROUND[c];
+    p.background[3] = 1;
+    p.depth_test = true;
+    p.cull_faces = true;
+    return p;
 }
 
 void bind(int tid) { glBindTexture(GL_TEXTURE_2D, (GLuint)tid); }
@@ -279,28 +286,11 @@ void bind(int tid) { glBindTexture(GL_TEXTURE_2D, (GLuint)tid); }
 // One frame of the bike and rider in their catalogue pose; returns RGB rows bottom-up.
 std::vector<unsigned char> draw_bike(const BikeInfo& bike, const Skeleton& sk, int plate_tid) {
     float eye[3] = {9.5f, 4.6f, -2.8f};
-    set_camera(eye);
+    LitSceneParams scene = bike_scene(eye);
+    lit_scene_begin(&scene);
     set_model_camera(eye);
-    glClearColor(BACKGROUND[0], BACKGROUND[1], BACKGROUND[2], 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
-    float sun[4] = {0.5f, 0.8f, -0.4f, 0}, white[4] = {0.85f, 0.85f, 0.85f, 1}, ambient[4] = {0.4f, 0.4f, 0.42f, 1},
-          none[4] = {0, 0, 0, 1}, one[4] = {1, 1, 1, 1};
-    glLightfv(GL_LIGHT0, GL_POSITION, sun);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, white);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, one);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, one);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glFogf(GL_FOG_DENSITY, 0);  // the programs always apply fog
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_TEXTURE_2D);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_ALPHA_TEST);
     glAlphaFunc(GL_GREATER, 0.1f);  // the clear parts of the spoke picture
 
@@ -392,10 +382,7 @@ std::vector<unsigned char> draw_bike(const BikeInfo& bike, const Skeleton& sk, i
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
 
-    std::vector<unsigned char> rgb(WIDTH * HEIGHT * 3);
-    glFinish();
-    glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    return rgb;
+    return lit_scene_pixels(0, 0, WIDTH, HEIGHT);
 }
 
 // Pixels that are neither sky nor ground.

@@ -7,7 +7,7 @@
 #include "render/gl_ext.h"
 #include "render/model.h"
 #include "render/shader.h"
-#include "support/gl_context.h"
+#include "support/lit_scene.h"
 
 namespace {
 
@@ -36,8 +36,7 @@ protected:
     GLuint white = 0;
     RenderOptions saved;
     void SetUp() override {
-        ASSERT_TRUE(test_gl_context()) << "no OpenGL context (run under xvfb-run)";
-        detect_gl(test_gl_proc_address);
+        ASSERT_TRUE(lit_scene_open()) << "no OpenGL context (run under xvfb-run)";
         saved = render_options();
         unsigned char px[4] = {255, 255, 255, 255};
         glGenTextures(1, &white);
@@ -50,41 +49,19 @@ protected:
     }
     void TearDown() override {
         render_options_for_startup() = saved;
-        use_program(PROGRAM_FIXED);
-        delete_shaders();
+        lit_scene_close();
         glDeleteTextures(1, &white);
     }
     // Head-on white light, grey diffuse material, white texture, black background.
     void begin_scene() {
-        glViewport(0, 0, SIDE, SIDE);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(-1, 1, -1, 1, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_CULL_FACE);
-        glDisable(GL_BLEND);
-        glClearColor(0, 0, 0, 0);
-        glClear(GL_COLOR_BUFFER_BIT);
-        float position[4] = {0, 0, 1, 0}, one[4] = {1, 1, 1, 1}, none[4] = {0, 0, 0, 1}, grey[4] = {0.5f, 0.5f, 0.5f, 1};
-        glLightfv(GL_LIGHT0, GL_POSITION, position);
-        glLightfv(GL_LIGHT0, GL_DIFFUSE, one);
-        glLightfv(GL_LIGHT0, GL_AMBIENT, none);
-        glLightfv(GL_LIGHT0, GL_SPECULAR, none);
-        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, grey);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, one);
-        glEnable(GL_LIGHTING);
-        glEnable(GL_LIGHT0);
-        glEnable(GL_TEXTURE_2D);
+        LitSceneParams scene = lit_scene_default_params();
+        scene.width = scene.height = SIDE;
+        lit_scene_begin(&scene);
         glBindTexture(GL_TEXTURE_2D, white);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     }
     // Which pixels are lit (red above 20).
     static std::vector<bool> silhouette() {
-        std::vector<unsigned char> rgb(SIDE * SIDE * 3);
-        glFinish();
-        glReadPixels(0, 0, SIDE, SIDE, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        std::vector<unsigned char> rgb = lit_scene_pixels(0, 0, SIDE, SIDE);
         std::vector<bool> mask(SIDE * SIDE);
         for (int i = 0; i < SIDE * SIDE; i++) mask[i] = rgb[i * 3] > 20;
         return mask;
@@ -223,8 +200,7 @@ TEST_F(ModelDrawTest, SelfLitPartGlowsInItsColourAndRestoresTheLights) {
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, dim);
     float at[3] = {0, 0, 0};
     draw_model_static(model, at);
-    unsigned char rgb[3];
-    glReadPixels(SIDE / 2, SIDE / 2, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    std::vector<unsigned char> rgb = lit_scene_pixels(SIDE / 2, SIDE / 2, 1, 1);
     EXPECT_LT(rgb[0], 5);
     EXPECT_GT(rgb[1], 240);
     float model_ambient[4], light_ambient[4], diffuse[4];

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "base/data_file.h"
-#include "base/data_index.h"
 #include "base/render_options.h"
 #include "render/model.h"
 #include "render/texture.h"
+#include "support/data_home.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -321,27 +321,18 @@ namespace {
 // A private game data folder holding model files.
 class ModelRegistryTest : public ::testing::Test {
 protected:
-    TempDir root;
-    void SetUp() override {
-        setenv("XDG_DATA_HOME", (root.path + "/xdg").c_str(), 1);
-        setenv("HOME", root.path.c_str(), 1);
-        setenv("RW_HOME", (root.path + "/data").c_str(), 1);
-        data_files_shutdown();
-    }
-    void TearDown() override {
-        delete_unused_models(true);
-        data_files_shutdown();
-    }
+    TestDataHome home;
+    void TearDown() override { delete_unused_models(true); }
 };
 
 }  // namespace
 
 TEST_F(ModelRegistryTest, LevelOfDetailFilesGiveDistancesTwoToTheNumber) {
-    root.write("data/gate.jm", TRIANGLE_JM1);
-    root.write("data/gate_lod3.jm", TRIANGLE_JM1);
-    root.write("data/gate_lod1.jm", TRIANGLE_JM1);
-    root.write("data/gate_lodx.jm", TRIANGLE_JM1);      // no number: not a level
-    root.write("data/gatepost_lod1.jm", TRIANGLE_JM1);  // another model's level
+    home.write_game("gate.jm", TRIANGLE_JM1);
+    home.write_game("gate_lod3.jm", TRIANGLE_JM1);
+    home.write_game("gate_lod1.jm", TRIANGLE_JM1);
+    home.write_game("gate_lodx.jm", TRIANGLE_JM1);      // no number: not a level
+    home.write_game("gatepost_lod1.jm", TRIANGLE_JM1);  // another model's level
     Model* model = load_model("@gate.jm");
     ASSERT_TRUE(model);
     ASSERT_EQ(model->lods.size(), 2u);
@@ -374,8 +365,8 @@ TEST_F(ModelRegistryTest, LevelOfDetailFilesGiveDistancesTwoToTheNumber) {
 
 TEST_F(ModelRegistryTest, RegistryReusesCaseMismatchesAndGenerations) {
     Messages m;
-    root.write("data/gate.jm", TRIANGLE_JM1);
-    root.write("data/bale.jm", TRIANGLE_JM1);
+    home.write_game("gate.jm", TRIANGLE_JM1);
+    home.write_game("bale.jm", TRIANGLE_JM1);
     Model* permanent = load_model("@gate.jm");
     ASSERT_TRUE(permanent);
     EXPECT_EQ(load_model("@gate.jm"), permanent);

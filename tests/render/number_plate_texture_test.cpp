@@ -7,7 +7,7 @@
 
 #include "base/image.h"
 #include "render/number_plate_texture.h"
-#include "support/test_home.h"
+#include "support/data_home.h"
 #include "support/gl_context.h"
 #include "support/number_font.h"
 
@@ -20,7 +20,7 @@ TEST(NumberPlate, UploadsThePlateTexture) {
     TestFont tf;
     std::vector<unsigned char> png;
     ASSERT_TRUE(encode_png(tf.rgba.data(), TestFont::W, TestFont::H, 4, false, &png));
-    home.dir.write("game/numbers.png", std::string(png.begin(), png.end()));
+    home.write_game("numbers.png", std::string(png.begin(), png.end()));
 
     struct { const char* name; const char* texture; const char* number; unsigned char corner[3], centre[3]; } cases[] = {
         {"digit in the tag colours", "@x.png[numberbackground:0,0,1][numberforeground:1,1,0]", "1",

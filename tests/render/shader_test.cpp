@@ -1,23 +1,25 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "render/gl_ext.h"
 #include "render/shader.h"
 #include "support/gl_context.h"
+#include "support/lit_scene.h"
 
 namespace {
 
 class ShaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(test_gl_context()) << "no OpenGL context (run under xvfb-run)";
-        detect_gl(test_gl_proc_address);
+        ASSERT_TRUE(lit_scene_open()) << "no OpenGL context (run under xvfb-run)";
         const GlCaps& gl = gl_caps();
         ASSERT_TRUE(build_shaders(true)) << "the seven programs must build on " << gl_string(GL_RENDERER) << " "
                                          << gl.major << "." << gl.minor << " units " << gl.texture_units
                                          << " vs " << gl.has_vertex_shader << " fs " << gl.has_fragment_shader
                                          << " objects " << gl.has_shader_objects;
     }
-    void TearDown() override { delete_shaders(); }
+    void TearDown() override { lit_scene_close(); }
 };
 
 // A 1 x 1 texture of one colour on unit 0.
@@ -44,25 +46,8 @@ GLuint solid_texture_on(int unit, unsigned char r, unsigned char g, unsigned cha
 
 // Head-on white light, half-grey diffuse material, no ambient, no fog.
 void set_scene() {
-    glViewport(0, 0, 64, 64);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-1, 1, -1, 1, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_CULL_FACE);
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT);
-    float position[4] = {0, 0, 1, 0}, white[4] = {1, 1, 1, 1}, none[4] = {0, 0, 0, 1}, grey[4] = {0.5f, 0.5f, 0.5f, 1};
-    glLightfv(GL_LIGHT0, GL_POSITION, position);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, none);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, none);
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, grey);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, none);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, none);
-    glFogf(GL_FOG_DENSITY, 0.0f);
+    LitSceneParams scene = lit_scene_default_params();
+    lit_scene_begin(&scene);
 }
 
 // A quad covering x, y in [-0.5, 0.5] around `centre_x` at eye depth `z`,
@@ -83,8 +68,8 @@ void draw_quad(float centre_x, float z = 0.0f) {
 }
 
 void pixel_at(int x, int y, unsigned char rgb[3]) {
-    glFinish();
-    glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    std::vector<unsigned char> pixel = lit_scene_pixels(x, y, 1, 1);
+    for (int c = 0; c < 3; c++) rgb[c] = pixel[c];
 }
 
 }  // namespace
@@ -145,9 +130,9 @@ TEST_F(ShaderTest, SpecularMapAlphaOneMeansTheMaterialShininess) {
         GLuint tex = solid_texture_on(0, 0, 0, 0, 255);
         GLuint nmap = solid_texture_on(1, 128, 128, 255, 255);
         GLuint smap = solid_texture_on(2, 255, 255, 255, c.smap_alpha);
-        set_scene();
-        float white[4] = {1, 1, 1, 1};
-        glLightfv(GL_LIGHT0, GL_SPECULAR, white);
+        LitSceneParams scene = lit_scene_default_params();
+        for (float& c : scene.light_specular) c = 1;
+        lit_scene_begin(&scene);
         glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 128.0f);
         use_program(PROGRAM_NORM_SPEC_LIT);
         set_bones(0, nullptr, nullptr, nullptr);

@@ -6,12 +6,11 @@
 #include <vector>
 
 #include "base/messages.h"
-#include "base/data_file.h"
-#include "base/data_index.h"
 #include "base/render_options.h"
 #include "render/gl_ext.h"
 #include "base/image.h"
 #include "render/texture.h"
+#include "support/data_home.h"
 #include "support/gl_context.h"
 #include "support/temp_dir.h"
 
@@ -463,31 +462,47 @@ TEST_F(TextureTest, CompanionMapsTryTheTextureThenTheModelName) {
     }
 }
 
-TEST_F(TextureTest, MutatedAnimationFilesNeverCrash) {
+TEST_F(TextureTest, MutatedAnimationFilesAreRefusedWithAReasonOrPlayTheirFrames) {
     std::string good = "ANIM1 2 3 1 1 0 1 0\n" + j7_frame(2, 2, 10, 0, 0) + j7_frame(2, 2, 20, 0, 0);
     std::mt19937 rng(5);
+    int loaded = 0, refused = 0;
     for (int round = 0; round < 200; round++) {
         std::string d = good;
         for (int flips = 1 + (int)(rng() % 3); flips > 0; flips--) d[rng() % d.size()] = (char)rng();
         std::string path = file("m" + std::to_string(round) + ".seq", d);
+        SCOPED_TRACE(path);
+        messages.clear();
         int tid = load_texture(path.c_str());
-        if (tid) update_animations(round);
+        if (tid == 0) {
+            refused++;
+            EXPECT_FALSE(messages.empty()) << "refused without a word";
+            EXPECT_EQ(find_texture(path.c_str()), 0) << "a refused file stays out of the registry";
+            continue;
+        }
+        loaded++;
+        EXPECT_EQ(find_texture(path.c_str()), tid);
+        // Whatever survived the damage is an animation of this file's two
+        // frames, and playing it keeps to them.
+        for (int tick : {0, round, round + 1, 1000}) {
+            update_animations(tick);
+            int frame = animation_current_frame(tid);
+            EXPECT_GE(frame, 0) << tick;
+            EXPECT_LE(frame, 1) << tick;
+        }
+        EXPECT_EQ(level_size(tid, 0).width, 2);
+        EXPECT_EQ(level_size(tid, 0).height, 2);
     }
-    SUCCEED();
+    // The damage both breaks files and leaves some whole (in the pixels).
+    EXPECT_GT(loaded, 0);
+    EXPECT_GT(refused, 0);
 }
 
 TEST_F(TextureTest, TitlePictureFromTheDataFolderFillsTheWindow) {
-    const char* old_home = getenv("HOME");
-    const char* old_xdg = getenv("XDG_DATA_HOME");
-    std::string saved_home = old_home ? old_home : "", saved_xdg = old_xdg ? old_xdg : "";
-    setenv("XDG_DATA_HOME", (dir.path + "/xdg").c_str(), 1);
-    setenv("HOME", dir.path.c_str(), 1);
-    setenv("RW_HOME", (dir.path + "/data").c_str(), 1);
-    data_files_shutdown();
-    dir.write("data/tach.png", png_file(solid(8, 8, 4, 200), 8, 8, 4));
+    TestDataHome home;
+    home.write_game("tach.png", png_file(solid(8, 8, 4, 200), 8, 8, 4));
     std::vector<unsigned char> title(8 * 8 * 3, 0);
     for (int i = 0; i < 64; i++) title[i * 3] = 210, title[i * 3 + 2] = 40;
-    dir.write("data/title.png", png_file(title, 8, 8, 3));
+    home.write_game("title.png", png_file(title, 8, 8, 3));
     HudTextures hud = load_hud_textures();
     EXPECT_NE(hud.title, 0);
     EXPECT_NE(hud.tach, 0);
@@ -503,11 +518,6 @@ TEST_F(TextureTest, TitlePictureFromTheDataFolderFillsTheWindow) {
     glReadPixels(5, 60, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
     EXPECT_EQ(rgb[0], 210);
     EXPECT_EQ(rgb[2], 40);
-    data_files_shutdown();
-    unsetenv("RW_HOME");
-    if (old_home) setenv("HOME", saved_home.c_str(), 1);
-    if (old_xdg) setenv("XDG_DATA_HOME", saved_xdg.c_str(), 1);
-    else unsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(TextureTest, CustomMipLevelsComeFromThePicture) {

@@ -10,7 +10,7 @@
 
 #include "base/data_file.h"
 #include "base/data_index.h"
-#include "support/temp_dir.h"
+#include "support/data_home.h"
 
 #include "support/ground_scene.h"
 #include "track/terrain.h"
@@ -22,19 +22,14 @@ constexpr double POSE_GROUND = -0.1;
 
 // The generated tracks in the build folder, read through the data layer.
 struct GeneratedTracks {
-    TempDir home;
+    TestDataHome home{RW_BINARY_DIR};  // the generated content is the game data
     GeneratedTracks()
     {
-        setenv("XDG_DATA_HOME", (home.path + "/xdg").c_str(), 1);
-        setenv("HOME", home.path.c_str(), 1);
-        setenv("RW_HOME", RW_BINARY_DIR, 1);
-        data_files_shutdown();
         file_list();  // index the archives
     }
     ~GeneratedTracks()
     {
         shape_cache_free();
-        data_files_shutdown();
     }
     static Terrain* load(const char* folder)
     {

@@ -15,7 +15,7 @@
 #include "base/data_file.h"
 #include "base/data_index.h"
 #include "scripted_rider.h"
-#include "tests/support/temp_dir.h"
+#include "support/data_home.h"
 #include "tools/content/course.h"
 #include "tools/content/track.h"
 
@@ -125,7 +125,7 @@ uint64_t body_state_hash(const rider_slots* slots)
 class CompactTrack : public ::testing::Test
 {
    protected:
-    TempDir home;
+    TestDataHome home{RW_BINARY_DIR};  // the generated content is the game data
     Course course;
     std::vector<Gate> gates;
     std::vector<int> first_lap;
@@ -134,10 +134,6 @@ class CompactTrack : public ::testing::Test
 
     void SetUp() override
     {
-        setenv("XDG_DATA_HOME", (home.path + "/xdg").c_str(), 1);
-        setenv("HOME", home.path.c_str(), 1);
-        setenv("RW_HOME", RW_BINARY_DIR, 1);
-        data_files_shutdown();
         std::string folder = std::string(RW_BINARY_DIR) + "/backyard";
         ASSERT_TRUE(read_gates(folder + "/timing_gates", &gates, &first_lap, start))
             << "the content target has not run";
@@ -149,7 +145,6 @@ class CompactTrack : public ::testing::Test
     void TearDown() override
     {
         terrain_free(ground);
-        data_files_shutdown();
     }
 
     static Terrain* load_ground()

@@ -8,7 +8,7 @@
 #include "base/data_file.h"
 #include "sim/setup.h"
 #include "sim/setup_params.h"
-#include "support/test_home.h"
+#include "support/data_home.h"
 
 namespace {
 

@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <string>
 
-#include "base/data_file.h"
-#include "base/data_index.h"
 #include "sim/shape.h"
-#include "support/temp_dir.h"
+#include "support/data_home.h"
 
 TEST(ShapeParse, SpheresAndBoundingRadius) {
     std::string text = "2\n0 3 4 1\n0.8 500 20\n-1 0 0 0.5\n1.2 900 30\n";
@@ -46,17 +43,13 @@ TEST(ShapeParse, DamagedFilesGiveNoShape) {
 }
 
 TEST(ShapeLoad, CachedByNameAndCopiedPerUser) {
-    TempDir root;
-    setenv("XDG_DATA_HOME", (root.path + "/xdg").c_str(), 1);
-    setenv("HOME", root.path.c_str(), 1);
-    setenv("RW_HOME", (root.path + "/data").c_str(), 1);
-    data_files_shutdown();
+    TestDataHome home;
     shape_cache_free();
-    root.write("data/ball.shp", "1\n0 1 0 0.5 0.8 500 20\n");
+    home.write_game("ball.shp", "1\n0 1 0 0.5 0.8 500 20\n");
     Shape* a = load_shape("@ball.shp");
     ASSERT_TRUE(a);
     a->spheres[0].radius = 9;  // a user's own copy
-    root.write("data/ball.shp", "1\n0 1 0 2 0.8 500 20\n");
+    home.write_game("ball.shp", "1\n0 1 0 2 0.8 500 20\n");
     Shape* b = load_shape("@ball.shp");
     ASSERT_TRUE(b);
     EXPECT_NE(a, b);
@@ -66,5 +59,4 @@ TEST(ShapeLoad, CachedByNameAndCopiedPerUser) {
     shape_free(a);
     shape_free(b);
     shape_cache_free();
-    data_files_shutdown();
 }

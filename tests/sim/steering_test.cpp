@@ -73,15 +73,50 @@ TEST(SteeringLockLimit, SpeedAndGrip)
     EXPECT_LT(mid, 45 * DEG);
 }
 
-TEST(NormalSteering, DirectSteeringOneIsInputPlusLevelingAndDamping)
+TEST(NormalSteering, DirectSteeringOneTurnsWithTheInputTheLeanAndTheRollRate)
 {
     RiderParams p = steering_params();
-    steering_inputs in = riding(0.2f, 0.1f);
-    in.steering = 0.5f;
-    float extra = 0;
-    steering_result out = normal_steering(&p, &in, &extra);
-    float want = 1.5f * (0.5f * 50 + 20 * 0.2f + 10 * 0.1f);
-    EXPECT_NEAR(out.torque, want, 1e-3f);
+    auto torque = [&](float steering, float lean, float roll_rate) {
+        steering_inputs in = riding(lean, roll_rate);
+        in.steering = steering;
+        float extra = 0;
+        return normal_steering(&p, &in, &extra).torque;
+    };
+    // Each part alone turns the bar its own way, and a mirrored ride turns it
+    // the other way by as much.
+    struct {
+        const char* name;
+        float steering, lean, roll_rate;
+        int sign;
+    } cases[] = {
+        {"upright, still, no input", 0, 0, 0, 0},
+        {"input to the right", 0.5f, 0, 0, 1},
+        {"input to the left", -0.5f, 0, 0, -1},
+        {"leaning right: leveling steers into the lean", 0, 0.2f, 0, 1},
+        {"leaning left", 0, -0.2f, 0, -1},
+        {"rolling right: damping steers into the roll", 0, 0, 0.1f, 1},
+        {"rolling left", 0, 0, -0.1f, -1},
+        {"all three together", 0.5f, 0.2f, 0.1f, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        float t = torque(c.steering, c.lean, c.roll_rate);
+        if (c.sign == 0) EXPECT_EQ(t, 0);
+        else EXPECT_GT(t * c.sign, 0);
+        EXPECT_NEAR(torque(-c.steering, -c.lean, -c.roll_rate), -t, 1e-4f);
+    }
+    // More input, more leveling and more damping each turn harder; the
+    // parts add up (none replaces another).
+    EXPECT_GT(torque(1, 0, 0), torque(0.5f, 0, 0));
+    float input = torque(0.5f, 0, 0), lean = torque(0, 0.2f, 0), roll = torque(0, 0, 0.1f);
+    EXPECT_NEAR(torque(0.5f, 0.2f, 0.1f), input + lean + roll, 1e-3f);
+    // Against the lean a full input wins over the leveling, a slight one does not.
+    EXPECT_LT(torque(-1, 0.2f, 0), 0);
+    EXPECT_GT(torque(-0.05f, 0.2f, 0), 0);
+    p.leveling *= 2;
+    EXPECT_GT(torque(0, 0.2f, 0), lean);
+    p.roll_damping *= 2;
+    EXPECT_GT(torque(0, 0, 0.1f), roll);
 }
 
 TEST(NormalSteering, DirectSteeringZeroIsTheRollRateController)

@@ -13,7 +13,7 @@
 #include "base/data_file.h"
 #include "base/data_index.h"
 #include "riding_scene.h"
-#include "support/temp_dir.h"
+#include "support/data_home.h"
 #include "track/terrain.h"
 
 namespace {
@@ -42,21 +42,16 @@ bool first_start_slot(const char* folder, StartSlot* out)
 // The game data folder is the build folder, as when the program runs from it.
 class TrackRide : public ::testing::Test {
 protected:
-    TempDir home;
+    TestDataHome home{RW_BINARY_DIR};  // the generated content is the game data
     StartSlot slot = {};
     Terrain* track = nullptr;  // handed to the scene
     void SetUp() override
     {
-        setenv("XDG_DATA_HOME", (home.path + "/xdg").c_str(), 1);
-        setenv("HOME", home.path.c_str(), 1);
-        setenv("RW_HOME", RW_BINARY_DIR, 1);
-        data_files_shutdown();
         ASSERT_TRUE(first_start_slot("rabbithill", &slot)) << "the content target has not run";
         TerrainLoadParams params{};
         track = terrain_load("rabbithill", params);
         ASSERT_NE(track, nullptr);
     }
-    void TearDown() override { data_files_shutdown(); }
 };
 
 TEST_F(TrackRide, PullsAwayDownTheStartStraightShiftsUpAndBrakes) {

@@ -13,24 +13,19 @@
 #include "base/data_index.h"
 #include "base/alloc.h"
 #include "platform/log.h"
+#include "support/data_home.h"
 #include "support/temp_dir.h"
 
-// Points XDG_DATA_HOME, HOME and RW_HOME into a TempDir and rebuilds the
-// search list from them; the home folder is "xdg/Rutwise/", game data "data/".
+// A private home folder ("xdg/Rutwise/" in `root`) and game data folder
+// ("data/") per test.
 class DataFilesTest : public ::testing::Test {
 protected:
-    TempDir root;
-    std::string home_dir() const { return root.path + "/xdg/Rutwise/"; }
-    void SetUp() override {
-        setenv("XDG_DATA_HOME", (root.path + "/xdg").c_str(), 1);
-        setenv("HOME", root.path.c_str(), 1);
-        setenv("RW_HOME", (root.path + "/data").c_str(), 1);
-        data_files_shutdown();
-    }
-    void TearDown() override { data_files_shutdown(); }
+    TestDataHome data_home;
+    const TempDir& root = data_home.dir;
+    std::string home_dir() const { return data_home.home_dir(); }
     // Writes into the home or game data folder.
-    void home_file(const std::string& name, const std::string& content) { root.write("xdg/Rutwise/" + name, content); }
-    void data_file(const std::string& name, const std::string& content) { root.write("data/" + name, content); }
+    void home_file(const std::string& name, const std::string& content) { data_home.write_home(name, content); }
+    void data_file(const std::string& name, const std::string& content) { data_home.write_game(name, content); }
     // The whole content of a data name, or "<none>" when it cannot be read.
     static std::string read_all(const char* name) {
         size_t size = 0;

@@ -1,6 +1,6 @@
 // A temporary folder for one test, removed with everything in it at the end.
-// Tests point XDG_DATA_HOME, HOME and RW_HOME into such folders so that they
-// never touch the real home folder.
+// TestDataHome (data_home.h) points XDG_DATA_HOME, HOME and RW_HOME into
+// one so that tests never touch the real home folder.
 #pragma once
 #include <string>
 

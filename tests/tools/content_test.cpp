@@ -23,6 +23,7 @@
 #include "base/image.h"
 #include "render/model.h"
 #include "sim/shape.h"
+#include "support/data_home.h"
 #include "support/temp_dir.h"
 #include "tools/content/content.h"
 #include "tools/content/fonts.h"
@@ -66,16 +67,11 @@ TEST(ContentGenerator, CompactTrackIsByteIdenticalAcrossRuns) {
 // The game data folder is the build folder, as when the program runs from it.
 class BuiltContent : public ::testing::Test {
 protected:
-    TempDir home;
+    TestDataHome home{RW_BINARY_DIR};
     void SetUp() override {
-        setenv("XDG_DATA_HOME", (home.path + "/xdg").c_str(), 1);
-        setenv("HOME", home.path.c_str(), 1);
-        setenv("RW_HOME", RW_BINARY_DIR, 1);
-        data_files_shutdown();
         ASSERT_TRUE(fs::exists(std::string(RW_BINARY_DIR) + "/zzzz.saf")) << "the content target has not run";
         file_list();
     }
-    void TearDown() override { data_files_shutdown(); }
     static bool opens(const std::string& name) {
         DataStream* s = open_data_file(name.c_str(), "rb");
         close_data_file(s);

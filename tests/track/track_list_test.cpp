@@ -1,40 +1,21 @@
 #include "track/track_list.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include "base/data_file.h"
-#include "base/data_index.h"
-#include "support/temp_dir.h"
-
-namespace {
-
-// Points the data layer at a fresh home folder and game data folder.
-struct DataFolders {
-    TempDir home, game;
-    DataFolders() {
-        setenv("XDG_DATA_HOME", home.path.c_str(), 1);
-        setenv("HOME", home.path.c_str(), 1);
-        setenv("RW_HOME", game.path.c_str(), 1);
-        data_files_shutdown();
-    }
-    ~DataFolders() { data_files_shutdown(); }
-};
-
-}  // namespace
+#include "support/data_home.h"
 
 TEST(TrackList, FoldersDescriptionsAndOrder) {
-    DataFolders data;
-    data.game.write("tracks/b/terrain.hf", "1 2 0 1\n");
-    data.game.write("tracks/b/desc", "beta track\r\nsecond line");
-    data.game.write("tracks/a/terrain.hf.gz", "");
-    data.game.write("tracks/a/desc", "Alpha");
-    data.game.write("tracks/c/terrain.hf", "");
-    data.game.write("tracks/c/terrain.hf.gz", "");  // both forms: still one track
-    data.game.write("tracks/d/TERRAIN.HF", "");
-    data.game.write("tracks/d/desc", std::string("ALPHA\0junk", 10));
-    data.game.write("tracks/e/terrain.hf.old", "");  // not a height field
-    data.game.write("tracks/e/desc", "ignored");
+    TestDataHome data;
+    data.write_game("tracks/b/terrain.hf", "1 2 0 1\n");
+    data.write_game("tracks/b/desc", "beta track\r\nsecond line");
+    data.write_game("tracks/a/terrain.hf.gz", "");
+    data.write_game("tracks/a/desc", "Alpha");
+    data.write_game("tracks/c/terrain.hf", "");
+    data.write_game("tracks/c/terrain.hf.gz", "");  // both forms: still one track
+    data.write_game("tracks/d/TERRAIN.HF", "");
+    data.write_game("tracks/d/desc", std::string("ALPHA\0junk", 10));
+    data.write_game("tracks/e/terrain.hf.old", "");  // not a height field
+    data.write_game("tracks/e/desc", "ignored");
 
     TrackList list{};
     ASSERT_TRUE(track_list_build(&list));
@@ -62,8 +43,8 @@ TEST(TrackList, FoldersDescriptionsAndOrder) {
 }
 
 TEST(TrackList, NoTracksInstalled) {
-    DataFolders data;
-    data.game.write("zzzz.saf", "");
+    TestDataHome data;
+    data.write_game("zzzz.saf", "");
     TrackList list{};
     EXPECT_FALSE(track_list_build(&list));
     EXPECT_TRUE(list.tracks.empty());
