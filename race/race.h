@@ -58,6 +58,9 @@ struct StandingsEntry {
 // What other parts do in the race tick. Any entry may be null.
 struct race_hooks {
     void (*script_tick)(void* self, int now);   // SEAM (track scripts): first in the tick
+    // SEAM (robot riders): a robot's step, ending in its controls-to-forces
+    // step (`scene_control_step`). Null: robots hold their controls.
+    void (*robot_step)(void* self, Rider* r, int tick);
     void (*roost_step)(void* self);             // SEAM (deformation): roost particles move
     void (*record)(void* self, int now);        // SEAM (demos, network): the tick's rider states
     void (*show_message)(void* self, const char* text);  // null: the message sink

@@ -72,6 +72,12 @@ static bool mark_finished(void* self, Rider* r) {
 
 static void after_control(void* self, Rider* r, int) { race_after_control(as_race(self), r); }
 
+static void robot_step(void* self, Rider* r, int tick) {
+    Race* race = as_race(self);
+    if (race->hooks.robot_step) race->hooks.robot_step(race->hooks.self, r, tick);
+    else scene_control_step(race->scene, r, tick);
+}
+
 static void to_ode(const float m[9], dMatrix3 out) {
     memset(out, 0, sizeof(dMatrix3));
     for (int r = 0; r < 3; r++)
@@ -122,6 +128,7 @@ void race_scene_attach(Race* race) {
     s->realign.mark_finished = mark_finished;
     s->realign.self = race;
     s->hooks.after_control = after_control;
+    s->hooks.robot_step = robot_step;
     s->hooks.self = race;
     s->env.gate_drop_tick = race->gate_drop_tick;
     s->env.crash_delays = race->crash_delays;

@@ -295,7 +295,13 @@ bool race_reset(RaceSession* s, const RaceRequest& q, long long now_seconds) {
     log("Finished deallocating bikes\n");
     progress_done(&progress, "Cleaning up");
 
+    // The program's hooks and the server's knockout times outlive the race.
+    const race_hooks hooks = race.hooks;
+    int crash_delays[16];
+    memcpy(crash_delays, race.crash_delays, sizeof crash_delays);
     race_init(&race);
+    race.hooks = hooks;
+    memcpy(race.crash_delays, crash_delays, sizeof crash_delays);
     race.is_practice = q.lineup == nullptr;
     race.race_ticks = q.race_ticks > 0 ? q.race_ticks : 0;
     race.laps = q.laps;

@@ -36,7 +36,7 @@ struct RaceRequest {
 };
 
 struct RaceSession {
-    Track track;
+    LoadedTrack track;
     Race race;
     physics_scene* scene;   // borrowed
     std::mt19937 random;    // the shared generator, seeded at every reset

@@ -13,7 +13,7 @@
 static const char* const SCANNED_FILES[] = {"terrain.hf", "terrain.png", "texturelist",
                                             "tilemap",    "tileinfo",    "nofrills.js"};
 
-void track_init(Track* t) {
+void track_init(LoadedTrack* t) {
     t->folder.clear();
     t->description.clear();
     t->terrain = nullptr;
@@ -23,9 +23,9 @@ void track_init(Track* t) {
     for (uint8_t& b : t->digest) b = 0;
 }
 
-bool track_is_loaded(const Track* t) { return t->terrain != nullptr; }
+bool track_is_loaded(const LoadedTrack* t) { return t->terrain != nullptr; }
 
-void track_free(Track* t) {
+void track_free(LoadedTrack* t) {
     statues_free(&t->statues);
     timing_gates_clear(&t->gates);
     terrain_free(t->terrain);
@@ -68,7 +68,7 @@ void track_compute_digest(const char* folder, const TrackStatues* statues, uint8
     ripemd160_digest(&ctx, TRACK_DIGEST_BYTES, out);
 }
 
-std::string track_digest_text(const Track* t) {
+std::string track_digest_text(const LoadedTrack* t) {
     char text[2 * TRACK_DIGEST_BYTES + 1];
     for (int i = 0; i < TRACK_DIGEST_BYTES; i++) snprintf(text + 2 * i, 3, "%02x", t->digest[i]);
     return text;
@@ -108,16 +108,16 @@ static void free_statue_shape(void*, const void* shape) { shape_free((Shape*)sha
 // A gate statue 3 ft ahead of its start slot.
 static int make_gate_statue(void* self, const float p[3], float angle, const char* mesh, const char* texture,
                             const char* shape) {
-    Track* t = (Track*)self;
+    LoadedTrack* t = (LoadedTrack*)self;
     return statue_create(&t->statues, t->terrain, p[0], p[1], p[2], angle, mesh, texture, shape);
 }
 
-static bool open_and(const Track* t, const char* file, DataStream** out) {
+static bool open_and(const LoadedTrack* t, const char* file, DataStream** out) {
     *out = open_data_file(terrain_file_name(t->folder.c_str(), file).c_str(), "rb");
     return *out != nullptr;
 }
 
-bool track_load(Track* t, const char* folder, const char* description, const track_load_ops* ops) {
+bool track_load(LoadedTrack* t, const char* folder, const char* description, const track_load_ops* ops) {
     track_free(t);
     const Loading loading{ops};
     t->folder = folder;

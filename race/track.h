@@ -14,7 +14,7 @@
 
 enum { TRACK_DIGEST_BYTES = 20 };
 
-struct Track {
+struct LoadedTrack {
     std::string folder;        // the track folder's name, e.g. "rabbithill"
     std::string description;   // from the track list; the folder when it has none
     Terrain* terrain;          // owned; null: no track loaded
@@ -34,18 +34,18 @@ struct track_load_ops {
     bool verbose;                         // --debug: the counts and memory figures are logged
 };
 
-void track_init(Track* t);
+void track_init(LoadedTrack* t);
 // Loads `folder` (a folder name under the data folders, or an absolute path)
 // with `description`: digest, lighting, ground, timing gates, statues and
 // their grid. False, with no track loaded, when the ground cannot be loaded.
-[[nodiscard]] bool track_load(Track* t, const char* folder, const char* description, const track_load_ops* ops);
+[[nodiscard]] bool track_load(LoadedTrack* t, const char* folder, const char* description, const track_load_ops* ops);
 // Frees the gates, statues and ground and forgets the folder ("Deallocating
 // track" is logged by the caller).
-void track_free(Track* t);
-bool track_is_loaded(const Track* t);
+void track_free(LoadedTrack* t);
+bool track_is_loaded(const LoadedTrack* t);
 
 // The digest as 40 lower-case hexadecimal digits.
-std::string track_digest_text(const Track* t);
+std::string track_digest_text(const LoadedTrack* t);
 // RIPEMD-160 over the files of a folder in the track order ("terrain.hf",
 // "terrain.png", "texturelist", "tilemap", "tileinfo", "nofrills.js",
 // "timing_gates", "statues"; absent files skipped, ".gz" files inflated),

@@ -14,6 +14,7 @@
 #include "sim/scene.h"
 #include "sim/setup.h"
 #include "sim/setup_params.h"
+#include "support/course_driver.h"
 #include "track/terrain.h"
 
 struct ScriptedRider {
@@ -102,18 +103,12 @@ struct ScriptedRider {
     // (the player's input, before any sign change).
     void drive(double speed_ft_s, float steer)
     {
-        double error = speed_ft_s - speed();
-        channels[CHANNEL_THROTTLE] = clamp_keep_nan((float)(0.3 + 0.15 * error), 0, 1);
-        channels[CHANNEL_FRONT_BRAKE] = channels[CHANNEL_REAR_BRAKE] = clamp_keep_nan((float)(-0.1 * error - 0.2), 0, 1);
+        speed_channels(speed(), speed_ft_s, channels);
         channels[CHANNEL_STEER] = steer;
     }
     // Steering input that turns the bike towards heading `want` (rad): a
     // positive input leans the bike to its +x side and turns it that way.
-    float steer_towards(double want) const
-    {
-        double e = remainder(want - heading(), 2 * M_PI);
-        return clamp_keep_nan((float)(-2 * e), -1, 1);
-    }
+    float steer_towards(double want) const { return steer_channel(heading(), want); }
     // Heading (rad) from the frame towards world point (x, z).
     double heading_to(double x, double z) const
     {

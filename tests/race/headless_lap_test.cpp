@@ -1,7 +1,7 @@
 // The scripted test rider on the compact generated track: it follows the
 // course's centre line at a speed planned from the curvature ahead, through
-// the start straight and the berm, and then a whole lap through the timing
-// gates. Prints the times it measured. The same ride twice gives the same
+// the start straight and the berm, and then a whole lap timed by the track's
+// own timing gates. Prints the times it measured. The same ride twice gives the same
 // bodies to the last bit.
 #include <gtest/gtest.h>
 #include <math.h>
@@ -14,88 +14,15 @@
 
 #include "base/data_file.h"
 #include "base/data_index.h"
-#include "scripted_rider.h"
+#include "race/timing_gates.h"
+#include "sim/scripted_rider.h"
+#include "support/course_driver.h"
 #include "support/data_home.h"
 #include "tools/content/course.h"
 #include "tools/content/track.h"
 
 namespace
 {
-
-struct Gate {
-    float radius, x, z, dx, dz;
-};
-
-// The checkpoints and first-lap order of the generated "timing_gates" file,
-// read just far enough for the test (the race timing owns the real reader).
-bool read_gates(const std::string& path, std::vector<Gate>* gates, std::vector<int>* first_lap, float start[4])
-{
-    FILE* f = fopen(path.c_str(), "r");
-    if (!f) return false;
-    char word[64];
-    bool ok = fscanf(f, " %63s", word) == 1 && std::string(word) == "startinggate:";
-    ok = ok && fscanf(f, " [ %f %f %f ] %f", &start[0], &start[1], &start[2], &start[3]) == 4;
-    while (ok && fscanf(f, " %63s", word) == 1 && std::string(word) != "checkpoints:") {
-    }
-    Gate g;
-    float y, dy;
-    while (ok && fscanf(f, "%f [ %f %f %f ] [ %f %f %f ] ", &g.radius, &g.x, &y, &g.z, &g.dx, &dy, &g.dz) == 7)
-        gates->push_back(g);
-    ok = ok && fscanf(f, " %63s", word) == 1 && std::string(word) == "firstlap:";
-    int k;
-    while (ok && fscanf(f, "%d", &k) == 1) first_lap->push_back(k);
-    fclose(f);
-    return ok && !gates->empty() && !first_lap->empty();
-}
-
-// Crossing gate `g` between two positions: from behind its line to in front
-// of it, within its radius (and some slack for the rider's line).
-bool crosses(const Gate& g, const double from[3], const double to[3])
-{
-    double before = (from[0] - g.x) * g.dx + (from[2] - g.z) * g.dz;
-    double after = (to[0] - g.x) * g.dx + (to[2] - g.z) * g.dz;
-    double side = hypot(to[0] - g.x, to[2] - g.z);
-    return before < 0 && after >= 0 && side < g.radius + 10;
-}
-
-struct CourseFollower {
-    const Course* course;
-    int at = -1;          // nearest sample so far; -1 before the first update
-    double progress = 0;  // ft ridden along the course since the first update
-
-    void update(double x, double z)
-    {
-        int n = (int)course->samples.size(), best = at;
-        double best_d = 1e18;
-        int from = at < 0 ? 0 : at - 20, to = at < 0 ? n - 1 : at + 60;
-        for (int k = from; k <= to; k++) {
-            int i = (k % n + n) % n;
-            double d = hypot(course->samples[i].x - x, course->samples[i].z - z);
-            if (d < best_d) best_d = d, best = i;
-        }
-        if (at >= 0) {
-            int step = ((best - at) % n + n) % n;
-            if (step > n / 2) step -= n;
-            progress += step * course->step;
-        }
-        at = best;
-    }
-    const CourseSample& ahead(float ft) const
-    {
-        int n = (int)course->samples.size();
-        return course->samples[(at + (int)(ft / course->step)) % n];
-    }
-    // Speed for the sharpest bend within the next 80 ft: about 0.4 g sideways.
-    double planned_speed(double fastest) const
-    {
-        double v = fastest;
-        for (float d = 0; d < 80; d += 4) {
-            float c = fabsf(ahead(d).curvature);
-            if (c > 1e-4f) v = fmin(v, sqrt(13 / c));
-        }
-        return v;
-    }
-};
 
 // FNV-1a over the raw bits of every body's position, orientation
 // (quaternion), linear and angular velocity, rider by rider.
@@ -127,16 +54,17 @@ class CompactTrack : public ::testing::Test
    protected:
     TestDataHome home{RW_BINARY_DIR};  // the generated content is the game data
     Course course;
-    std::vector<Gate> gates;
-    std::vector<int> first_lap;
-    float start[4] = {};
+    TimingGates gates;
     Terrain* ground = nullptr;
 
     void SetUp() override
     {
-        std::string folder = std::string(RW_BINARY_DIR) + "/backyard";
-        ASSERT_TRUE(read_gates(folder + "/timing_gates", &gates, &first_lap, start))
-            << "the content target has not run";
+        DataStream* file = open_data_file((std::string(RW_BINARY_DIR) + "/backyard/timing_gates").c_str(), "rb");
+        ASSERT_NE(file, nullptr) << "the content target has not run";
+        timing_gates_read(&gates, file, nullptr, false);
+        close_data_file(file);
+        ASSERT_TRUE(gates.is_valid);
+        ASSERT_FALSE(gates.slots.empty());
         ground = load_ground();
         ASSERT_NE(ground, nullptr);
         course = course_build(compact_design().course);
@@ -158,7 +86,8 @@ class CompactTrack : public ::testing::Test
     ScriptedRider* rider_at_start()
     {
         if (!ground) ground = load_ground();
-        ScriptedRider* s = new ScriptedRider(ground, start[0], start[2], start[3], 1);
+        const StartSlot& slot = gates.slots[0];
+        ScriptedRider* s = new ScriptedRider(ground, slot.position[0], slot.position[2], slot.angle, 1);
         ground = nullptr;  // the rider owns it now
         return s;
     }
@@ -166,10 +95,7 @@ class CompactTrack : public ::testing::Test
     // One tick of the script: follow the centre line 30 ft ahead.
     static void ride(ScriptedRider* s, CourseFollower* follow, double fastest)
     {
-        const dReal* p = s->frame_position();
-        follow->update(p[0], p[2]);
-        const CourseSample& target = follow->ahead(30);
-        s->drive(follow->planned_speed(fastest), s->steer_towards(s->heading_to(target.x, target.z)));
+        course_channels(s->rider, follow, fastest, 0, s->channels);
         s->step();
     }
 };
@@ -208,21 +134,18 @@ TEST_F(CompactTrack, HeadlessLap)
     ScriptedRider* s = rider_at_start();
     ASSERT_TRUE(s->ok);
     CourseFollower follow{&course};
-    size_t next = 0;
-    double last[3];
-    const dReal* p0 = s->frame_position();
-    for (int i = 0; i < 3; i++) last[i] = p0[i];
+    RiderTiming timing{};
+    const int first_lap = (int)gates.first_lap.size();
     int t = 0;
-    for (; t < 180 * 128 && next < first_lap.size(); t++) {
+    for (; t < 180 * 128 && timing.steps < first_lap; t++) {
         ride(s, &follow, 45);
         ASSERT_FALSE(s->is_crashed()) << "at " << follow.at * course.step << " ft";
         ASSERT_GT(s->up_y(), 0.3) << "fell at " << follow.at * course.step << " ft";
         const dReal* p = s->frame_position();
-        double now[3] = {p[0], p[1], p[2]};
-        if (crosses(gates[first_lap[next]], last, now)) next++;
-        for (int i = 0; i < 3; i++) last[i] = now[i];
+        timing_advance(&gates, &timing, (float)p[0], (float)p[2], t, nullptr);
     }
-    ASSERT_EQ(next, first_lap.size()) << "gates passed: " << next;
+    ASSERT_EQ(timing.steps, first_lap) << "gates passed: " << timing.steps;
+    for (int k = 0; k < first_lap; k++) EXPECT_GE(timing_passage(&timing, k), 0) << "gate " << k << " was skipped";
     printf("headless lap of the compact track: %d ticks = %.2f s over %.0f ft of course\n", t, t * TICK,
            course.finish_s);
     delete s;
