@@ -331,8 +331,8 @@ static bool render(FrameLoop* loop) {
         loop->settings->xres = width;
         loop->settings->yres = height;
     }
-    // Only the title screen exists so far; the scene views draw nothing yet.
     if (s->view_mode == VIEW_NO_TRACK && h.draw_title) h.draw_title(h.self, width, height);
+    if (s->view_mode != VIEW_NO_TRACK && h.draw_scene) h.draw_scene(h.self, width, height);
     if (s->menu_screen != MENU_NONE && h.draw_menu) h.draw_menu(h.self, width, height);
     stutter_check(loop, "draw");
     if (loop->options.record_video && s->view_mode != VIEW_NO_TRACK && width > 0 && height > 0)
@@ -376,6 +376,8 @@ bool run_frame(FrameLoop* loop) {
     s->game_time += step;
     run_ticks(loop);
     stutter_check(loop, "update");
+    if (s->view_mode != VIEW_NO_TRACK && loop->options.warp && loop->hooks.warp_check)
+        loop->hooks.warp_check(loop->hooks.self);
     if (s->view_mode != VIEW_NO_TRACK && loop->hooks.expire_messages)
         loop->hooks.expire_messages(loop->hooks.self, s->game_time);
     periodic_jobs(loop);

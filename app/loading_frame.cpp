@@ -2,6 +2,8 @@
 // pipeline; the GL state it changes is restored before it returns.
 #include "app/loading_frame.h"
 
+#include <stdio.h>
+
 #include <GL/gl.h>
 #include <math.h>
 
@@ -17,6 +19,7 @@ static PlatformWindow* loading_window;
 static double last_drawn = -1.0;
 static unsigned step_counter;
 static bool close_seen;
+static char status_text[256];  // drawn once fonts exist
 
 void loading_frame_begin(PlatformWindow* window) {
     loading_window = window;
@@ -104,9 +107,16 @@ void loading_keep_alive() {
 
 void loading_status(const char* text) {
     log("%s\n", text);
+    loading_text(text);
+}
+
+void loading_text(const char* text) {
+    snprintf(status_text, sizeof status_text, "%s", text);
     drain_events();
     draw_loading_frame();
 }
+
+const char* loading_current_text() { return status_text; }
 
 bool loading_close_requested() {
     return close_seen;

@@ -16,5 +16,10 @@ void loading_frame_end();
 void loading_keep_alive();
 // Logs the status text and draws a loading frame at once.
 void loading_status(const char* text);
+// Draws a loading frame at once with a new status text, without logging it
+// (progress dots). The text is kept for the frames that follow.
+void loading_text(const char* text);
+// The status text of the last frame ("" before any).
+const char* loading_current_text();
 // True once the close button was pressed while events were being drained.
 bool loading_close_requested();

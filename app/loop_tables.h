@@ -38,6 +38,11 @@ struct FrameLoopHooks {
     void (*menu_key)(void* self, int code);  // a pressed key on the menu screen shown
     void (*draw_menu)(void* self, int width, int height);
     void (*draw_title)(void* self, int width, int height);  // view mode 5
+    // The riding, editor and track-camera views (every view mode but 5).
+    void (*draw_scene)(void* self, int width, int height);
+    // --warp, after the ticks of a frame with a track: restarts the race once
+    // the leader has done its laps.
+    void (*warp_check)(void* self);
     void (*expire_messages)(void* self, double game_time);
     void (*send_chat)(void* self, const char* text);  // online chat message
     // Online: the server's tick count, the local one and the local tick at

@@ -89,38 +89,6 @@ const LoopPlatform* platform_loop(PlatformWindow* window) {
     return &table;
 }
 
-// ---- hooks ------------------------------------------------------------------
-
-// The title screen: the title picture over the start-up clear colour.
-static void draw_title(void*, int width, int height) {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    draw_title_picture(width, height);
-}
-
-static const rider_slot* viewed_slot(void* self) {
-    const physics_scene* scene = (const physics_scene*)self;
-    int index = session().viewed_bike - 1;
-    if (!scene || index < 0 || index >= RIDER_SLOTS) return nullptr;
-    return &scene->slots->slot[index];
-}
-static bool viewed_bike_local(void* self) {
-    const rider_slot* s = viewed_slot(self);
-    return s && s->rider && s->status == RIDER_LOCAL;
-}
-static bool viewed_slot_empty(void* self) {
-    const rider_slot* s = viewed_slot(self);
-    return !s || !s->rider;
-}
-
-FrameLoopHooks default_frame_hooks(physics_scene* scene) {
-    FrameLoopHooks hooks{};
-    hooks.self = scene;
-    hooks.draw_title = draw_title;
-    hooks.viewed_bike_local = viewed_bike_local;
-    hooks.viewed_slot_empty = viewed_slot_empty;
-    return hooks;
-}
-
 // ---- start-up and shutdown steps ------------------------------------------------
 
 void startup_read_settings(const char* const* video_modes, int count) {
@@ -187,7 +155,7 @@ void startup_window_size(int* width, int* height, bool* fullscreen) {
     }
 }
 
-void run_session(PlatformWindow* window, const CommandLine& line, physics_scene* scene) {
+void run_session(PlatformWindow* window, const CommandLine& line, const FrameLoopHooks& hooks) {
     Settings* s = &settings();
     for (Binding& b : s->bindings) resolve_binding(&b, platform_input());
     Session* session = &::session();
@@ -201,7 +169,6 @@ void run_session(PlatformWindow* window, const CommandLine& line, physics_scene*
     options.hidden_hud = line.hidden_hud;
     options.editor = line.editor;
     options.glfinish = line.glfinish;
-    FrameLoopHooks hooks = default_frame_hooks(scene);
     static FrameLoop loop;
     frame_loop_init(&loop, session, s, platform_loop(window), platform_input(), &hooks, &options);
     run_frame_loop(&loop);

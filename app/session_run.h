@@ -7,13 +7,9 @@
 
 struct InputOps;
 struct PlatformWindow;
-struct physics_scene;
 
 const LoopPlatform* platform_loop(PlatformWindow* window);
 const InputOps* platform_input();
-// The loop's hooks for what exists of the program: the title screen and the
-// scene's rider slots (`scene` borrowed; may be null).
-FrameLoopHooks default_frame_hooks(physics_scene* scene);
 
 // ---- the start-up and shutdown steps of the settings and the loop ----------
 struct CommandLine;
@@ -29,9 +25,9 @@ RenderSettingsValues startup_render_settings();
 // The window the settings ask for: windowed at xres x yres, or full screen at
 // the chosen display mode (0 x 0: the desktop's).
 void startup_window_size(int* width, int* height, bool* fullscreen);
-// Resolves every binding (after the window exists), runs the frame loop
-// until it ends, and leaves the loop's session state behind.
-void run_session(PlatformWindow* window, const CommandLine& line, physics_scene* scene);
+// Resolves every binding (after the window exists), runs the frame loop with
+// `hooks` until it ends, and leaves the loop's session state behind.
+void run_session(PlatformWindow* window, const CommandLine& line, const FrameLoopHooks& hooks);
 // "Closing input devices": the bindings' axes.
 void shutdown_release_bindings();
 // "Writing config files".

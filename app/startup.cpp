@@ -18,6 +18,7 @@
 #include "base/num.h"
 #include "app/frame_loop.h"
 #include "app/loading_frame.h"
+#include "app/race_session.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "base/render_options.h"
@@ -41,6 +42,7 @@ struct ProgramState {
     std::vector<DemoEntry> demos;
     TrackList tracks;
     physics_scene* scene;    // owned: the physics world, the 160 rider slots and their contacts
+    AppRace race;            // the loaded track and the race on the scene
 };
 
 void derive_render_options(const RenderSettingsValues& s, RenderOptions* r) {
@@ -172,6 +174,7 @@ static void open_input(ProgramState* p) {
 // ---- Shutdown ---------------------------------------------------------------------
 
 static int shut_down(ProgramState* p) {
+    app_race_free(&p->race);  // the track and the riders, before their scene
     scene_destroy(p->scene);  // the contact group, the bikes, then the world
     p->scene = nullptr;
     loading_status("Freeing memory (1)");
@@ -265,9 +268,13 @@ int run_program(int argc, char** argv) {
         (void)load_hud_textures();  // after the fonts, once they exist
         if (end_frame(program.window)) {
             open_input(&program);
-            // The physics world, a cleared slot table and no ground until a track loads.
-            if ((program.scene = scene_create(nullptr)) && !loading_close_requested())
-                run_session(program.window, line, program.scene);
+            // The physics world and a cleared slot table; the race reset puts
+            // the start-up track under them and the line-up behind its gates.
+            if ((program.scene = scene_create(nullptr)) && !loading_close_requested()) {
+                app_race_init(&program.race, program.scene, &program.tracks, line);
+                (void)app_race_start(&program.race);
+                if (!loading_close_requested()) run_session(program.window, line, app_race_hooks(&program.race));
+            }
         }
     }
     return shut_down(&program);

@@ -15,3 +15,15 @@ add_test(NAME app.e2e.frame_loop.title_screen
                  $<TARGET_FILE:rutwise> $<TARGET_FILE:rw_saf>)
 set_tests_properties(app.e2e.frame_loop.title_screen PROPERTIES
     LABELS "app;e2e" ENVIRONMENT "${RW_TEST_ENV}" TIMEOUT 60)
+
+# The race by keys runs on the generated compact track.
+if(TARGET app_tests AND TARGET content)
+    add_dependencies(app_tests content)
+endif()
+
+# The real program on the generated content: the start-up race reset with
+# its loading steps in the log, riding keys, clean shutdown.
+add_test(NAME app.e2e.race_start
+         COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/app/race_start_e2e.sh $<TARGET_FILE:rutwise> ${CMAKE_BINARY_DIR})
+set_tests_properties(app.e2e.race_start PROPERTIES
+    LABELS "app;e2e" ENVIRONMENT "${RW_TEST_ENV}" TIMEOUT 90)

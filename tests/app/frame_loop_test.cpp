@@ -8,11 +8,17 @@
 
 #include "base/data_file.h"
 #include "support/data_file_fixture.h"
+#include "app/command_line.h"
 #include "app/frame_loop.h"
+#include "app/race_session.h"
+#include "app/session.h"
 #include "app/screenshot.h"
 #include "app/settings.h"
 #include "support/fake_input.h"
 #include "support/temp_dir.h"
+#include "support/data_home.h"
+#include "sim/scene.h"
+#include "track/track_list.h"
 
 namespace {
 
@@ -471,4 +477,48 @@ TEST(PeriodicJobs, SetupChangeReportEveryFiveSeconds) {
     run_seconds(5);
     EXPECT_EQ(sent.size(), 1u) << "the snapshot was not refreshed";
     setup->value[SETUP_LEVELING] = saved;
+}
+
+// The program's own race, ridden by key: the start-up race on the generated
+// compact track, run by the frame loop through the race hooks; once the gate
+// has dropped, holding the throttle key rides the bike away from the gate.
+TEST(RaceByKeys, ThrottleKeyRidesTheStartupBike) {
+    TestDataHome home{RW_BINARY_DIR};
+    TrackList tracks;
+    ASSERT_TRUE(track_list_build(&tracks));
+    ASSERT_TRUE(track_list_select(&tracks, "backyard"));
+    physics_scene* scene = scene_create(nullptr);
+    ASSERT_NE(scene, nullptr);
+    AppRace race;
+    app_race_init(&race, scene, &tracks, command_line_defaults());
+    ASSERT_TRUE(app_race_start(&race));
+    const Race& r = race.session.race;
+    ASSERT_EQ(r.local_slot, 0);
+    ASSERT_EQ(r.target_laps, 1000);
+
+    LoopRig rig;
+    FrameLoopHooks hooks = app_race_hooks(&race);
+    hooks.draw_title = hooks.draw_scene = nullptr;  // no GL context here
+    Session& s = session();  // the race hooks follow the program's session
+    session_init(&s, rig.platform.now);
+    s.viewed_bike = 1;
+    s.menu_screen = MENU_NONE;
+    FrameLoopOptions options{};
+    frame_loop_init(&rig.loop, &s, &rig.settings, &rig.platform.ops, &rig.input.ops, &hooks, &options);
+    rig.platform.frame_cost = 1.0 / 30;
+    const double p0[3] = {r.start_position[0], r.start_position[1], r.start_position[2]};
+    // The throttle key goes down half a second after the drop.
+    while (r.now < r.gate_drop_tick + 64) ASSERT_TRUE(run_frame(&rig.loop));
+    EXPECT_EQ(r.hold_ticks, 0);
+    auto moved_from_start = [&] {
+        const dReal* p = dBodyGetPosition(scene->slots->slot[0].rider->bike.body[BODY_FRAME]);
+        return hypot(p[0] - p0[0], p[2] - p0[2]);
+    };
+    EXPECT_LT(moved_from_start(), 1) << "the bike left the gate by itself";
+    rig.platform.events.push_back({rig.platform.now, KEY_X, true});
+    while (r.now < r.gate_drop_tick + 2 * 128) ASSERT_TRUE(run_frame(&rig.loop));
+    EXPECT_GT(moved_from_start(), 5) << "the throttle key did not ride the bike";
+    EXPECT_EQ(r.hold_ticks, 0);
+    app_race_free(&race);
+    scene_destroy(scene);
 }
