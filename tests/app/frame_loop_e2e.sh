@@ -31,7 +31,8 @@ export RW_HOME="$dir/data" XDG_DATA_HOME="$dir/xdg" HOME="$dir/xdg" SDL_AUDIODRI
 pid=$!
 wid=$(timeout 20 xdotool search --sync --name '^Rutwise$' | head -n 1) || fail "no window"
 # Keys pressed before the loop runs are drained by the loading frames: wait
-# for the last start-up line first.
+# for the last start-up line first. Under a sanitizer and a loaded machine a
+# frame can take long: each try waits up to 10 s for the screenshot.
 i=0
 until grep -q 'GL_EXTENSIONS: ' "$home/lastlog.txt" 2>/dev/null; do
     i=$((i + 1))
@@ -45,7 +46,7 @@ xdotool windowfocus --sync "$wid" 2>/dev/null || true
 for keys in "Escape p" "p" "Escape p"; do
     xdotool key --delay 100 $keys
     i=0
-    while [ ! -f "$home/screenshot008.png" ] && [ $i -lt 30 ]; do
+    while [ ! -f "$home/screenshot008.png" ] && [ $i -lt 100 ]; do
         i=$((i + 1))
         sleep 0.1
     done
