@@ -81,6 +81,7 @@ void app_race_init(AppRace* a, physics_scene* scene, const TrackList* tracks, co
     a->scene = scene;
     a->tracks = tracks;
     a->warp = line.warp;
+    a->was_backing_up = false;
     memset(a->lineup, 0, sizeof a->lineup);
     race_reset_ops ops{};
     ops.track.progress = &LOADING_SCREEN;
@@ -138,7 +139,10 @@ static bool viewed_slot_empty(void* self) {
 }
 static bool track_loaded(void* self) { return track_is_loaded(&as_app(self)->session.track); }
 
-static void race_step(void* self) { race_tick(&as_app(self)->session.race); }
+static void race_step(void* self) {
+    AppRace* a = as_app(self);
+    if (track_is_loaded(&a->session.track)) race_tick(&a->session.race);
+}
 
 static void apply_rider_channels(void* self, const float channels[CHANNEL_COUNT]) {
     AppRace* a = as_app(self);
@@ -149,6 +153,12 @@ static void apply_rider_channels(void* self, const float channels[CHANNEL_COUNT]
     const rider_input_settings input = rider_input_settings_from_setup(player_setup());
     rider_apply_channels(r, channels, &input);
     race_apply_local_controls(&race, r);
+    // A time trial: pressing the back-up control starts the attempt again
+    // when "Backing Up Aborts Attempt" is on.
+    const bool backing = channels[CHANNEL_BACK_UP] > 0;
+    if (race.is_practice && backing && !a->was_backing_up && settings().time_trial_abort.index == CHOICE_YES)
+        race_practice_place(&a->session);
+    a->was_backing_up = backing;
 }
 
 static int running_order_step(void* self, int viewed_bike, int direction) {

@@ -17,6 +17,7 @@ struct AppRace {
     RaceSession session;
     int lineup[RIDER_SLOTS];  // the line-up of the race running
     bool warp;                // --warp: restart whenever the leader has done the laps
+    bool was_backing_up;      // the back-up channel in the last tick
 };
 
 void app_race_init(AppRace* a, physics_scene* scene, const TrackList* tracks, const CommandLine& line);

@@ -43,6 +43,7 @@ struct RaceEntrant {
     int kind;             // RiderKind
     RiderTiming timing;
     std::string number;   // number plate text
+    std::string name;     // rider name
     std::string bike;     // bike name
 };
 

@@ -115,6 +115,7 @@ static void practice_laps(Race* race) {
 }
 
 void race_tick(Race* race) {
+    if (!race->gates) return;  // no track: nothing to run
     if (race->hooks.script_tick) race->hooks.script_tick(race->hooks.self, race->now);
     if (race->scene) {
         race->scene->tick = race->now;

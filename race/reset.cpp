@@ -224,6 +224,7 @@ static void create_rider(RaceSession* s, int k, const RiderPlan& plan) {
     e.kind = plan.kind;
     timing_clear(&e.timing);
     e.number = plan.number;
+    e.name = plan.name;
     e.bike = info->model;
     if (plan.kind == KIND_LOCAL) {
         race.local_slot = k;
