@@ -106,9 +106,13 @@ static void practice_laps(Race* race) {
     // SEAM (demos): the lap's demo becomes the fast-lap demo; ghosts are made again from it.
     timing_set_steps(&e.timing, first > 0 ? first - 1 : 0);
     if (Rider* r = slot_rider(race, race->local_slot)) {
+        // Timed again in the tick the timing ran in (the counter has moved on
+        // since), so the next attempt starts at the very crossing that ended this one.
         double p[3];
         frame_position(r, p);
+        race->now--;
         race_advance_timing(race, race->local_slot, (float)p[0], (float)p[2]);
+        race->now++;
     }
     race->practice_laps_seen = timing_laps_completed(race->gates, e.timing.steps);
     if (!race->is_results_final) race_update_standings(race);

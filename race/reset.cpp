@@ -366,7 +366,8 @@ bool race_reset(RaceSession* s, const RaceRequest& q, long long now_seconds) {
     progress_show(&progress, text);
     if (s->ops.release_unused) s->ops.release_unused(s->ops.self);
 
-    race.target_laps = race.race_ticks > 0 ? RACE_NO_LIMIT : race.laps;
+    // Practice loops over lap attempts: the laps setting never finishes it.
+    race.target_laps = race.race_ticks > 0 || race.is_practice ? RACE_NO_LIMIT : race.laps;
     race.halfway_lap = race.race_ticks > 0 ? RACE_NO_LIMIT : (race.laps + 1) / 2;
     race_scene_turn_gates(&race, 0.5890486f);
     if (race.is_practice) race_practice_place(s);
