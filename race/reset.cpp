@@ -369,6 +369,8 @@ bool race_reset(RaceSession* s, const RaceRequest& q, long long now_seconds) {
     // Practice loops over lap attempts: the laps setting never finishes it.
     race.target_laps = race.race_ticks > 0 || race.is_practice ? RACE_NO_LIMIT : race.laps;
     race.halfway_lap = race.race_ticks > 0 ? RACE_NO_LIMIT : (race.laps + 1) / 2;
+    // A time trial starts long after the drop: its gates lie down.
+    if (race.is_practice) std::fill(race.gate_openness.begin(), race.gate_openness.end(), 0.0f);
     race_scene_turn_gates(&race, 0.5890486f);
     if (race.is_practice) race_practice_place(s);
     log("Max loading delay was %f (%s)\n", progress.longest, progress.longest_message.c_str());

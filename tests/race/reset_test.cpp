@@ -443,6 +443,7 @@ TEST_F(RaceReset, PracticeStartsAfterTheDropAtTheGateBeforeTheFinish) {
     EXPECT_LT(race().gate_drop_tick + RACE_GATE_COLLIDE_TICKS, race().now);
     EXPECT_EQ(race().last_lap_ticks, 0);
     EXPECT_EQ(race().best_lap_ticks, 0);
+    for (float open : race().gate_openness) EXPECT_EQ(open, 0) << "a time trial's gates lie down";
 
     // E = 4: the gate of step 1 (checkpoint 1 at (216, 128), heading +z).
     EXPECT_EQ(race().entrant[0].timing.steps, 1);
