@@ -12,6 +12,8 @@
 #include "app/frame_loop.h"
 #include "app/race_session.h"
 #include "app/session.h"
+#include "render/model.h"
+#include "sim/shape.h"
 #include "app/screenshot.h"
 #include "app/settings.h"
 #include "support/fake_input.h"
@@ -521,4 +523,6 @@ TEST(RaceByKeys, ThrottleKeyRidesTheStartupBike) {
     EXPECT_EQ(r.hold_ticks, 0);
     app_race_free(&race);
     scene_destroy(scene);
+    delete_unused_models(true);  // the registries the reset filled; no display list was made
+    shape_cache_free();
 }
