@@ -33,7 +33,6 @@ namespace {
 void collect(const char* text, void* self) { ((std::vector<std::string>*)self)->push_back(text); }
 
 constexpr float GROUND = 5;     // ft, height of the fixture tracks
-constexpr float CENTRE = 128;   // ft, middle of the 256 ft square
 
 // Four checkpoints of radius 20 ft on a loop about the centre, passed
 // 0, 1, 2, 3 on the first lap and on every later one; eight start slots in
