@@ -462,6 +462,17 @@ int data_peekc(DataStream* s) {
     return c;
 }
 
+bool data_read_line(DataStream* s, std::string* line) {
+    line->clear();
+    int c = data_getc(s);
+    if (c < 0) return false;
+    while (c >= 0 && c != '\n') {
+        line->push_back((char)c);
+        c = data_getc(s);
+    }
+    return true;
+}
+
 char* data_gets(DataStream* s, char* buffer, int size) {
     if (size < 2) {
         if (size == 1) buffer[0] = 0;

@@ -7,6 +7,8 @@
 #include <stdarg.h>
 #include <stddef.h>
 
+#include <string>
+
 struct DataStream;  // opaque; owned by the caller from open to close
 
 // Opens a data name ("@relative/name") or a plain path. `mode` is a C mode
@@ -25,6 +27,9 @@ void close_data_file(DataStream* stream);
 int data_getc(DataStream* s);                       // 0..255, or -1 at the end
 int data_peekc(DataStream* s);                      // next byte without consuming, or -1
 char* data_gets(DataStream* s, char* buffer, int size);  // null when nothing was read
+// The rest of the line, however long, without its line feed; false at the
+// end of the stream with nothing read.
+bool data_read_line(DataStream* s, std::string* line);
 int data_read(DataStream* s, void* buffer, int count);   // bytes read
 int data_skip_space(DataStream* s);                 // count skipped, or -1 at the end
 // scanf rules of the C library; number of assignments, or -1 at the end

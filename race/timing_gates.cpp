@@ -25,17 +25,6 @@ void timing_gates_clear(TimingGates* g) {
     g->is_valid = false;
 }
 
-// The rest of the line (without its line feed); false at the end of the stream.
-static bool read_line(DataStream* s, std::string* line) {
-    line->clear();
-    int c = data_getc(s);
-    if (c < 0) return false;
-    while (c >= 0 && c != '\n') {
-        line->push_back((char)c);
-        c = data_getc(s);
-    }
-    return true;
-}
 
 static std::string first_word(const std::string& line) {
     char word[WORD_CHARS] = "";
@@ -60,7 +49,7 @@ static std::string read_slots(TimingGates* g, DataStream* s, const gate_statue_o
     std::string line;
     static char names[3][NAME_CHARS];
     int ignored = 0;
-    while (read_line(s, &line)) {
+    while (data_read_line(s, &line)) {
         std::string word = first_word(line);
         if (word == "checkpoints:") return word;
         float p[3], angle;

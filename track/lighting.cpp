@@ -39,17 +39,6 @@ Lighting lighting_defaults() {
     return l;
 }
 
-// One line without its line feed; false at the end of the stream.
-static bool read_line(DataStream* s, std::string* line) {
-    line->clear();
-    int c = data_getc(s);
-    if (c < 0) return false;
-    while (c >= 0 && c != '\n') {
-        line->push_back((char)c);
-        c = data_getc(s);
-    }
-    return true;
-}
 
 static bool read_vector(const char* value, float out[3]) {
     float v[3];
@@ -118,7 +107,7 @@ void lighting_read(Lighting* l, DataStream* stream) {
     l->has_file = true;
     std::vector<FlareElement> elements;
     std::string line;
-    while (read_line(stream, &line)) {
+    while (data_read_line(stream, &line)) {
         size_t start = line.find_first_not_of(" \t");
         if (start == std::string::npos) continue;
         size_t key_end = line.find_first_of(" \t\r", start);

@@ -145,6 +145,26 @@ static std::string scan(DataStream* s, const char* format) {
     return text;
 }
 
+// Whole lines of any length, the last one with or without its line feed.
+TEST_F(StreamTest, WholeLinesOfAnyLength) {
+    const std::string content = std::string(3000, 'L') + "\n\nlast";
+    for (Kind kind : ALL_KINDS) {
+        SCOPED_TRACE(kind_name(kind));
+        DataStream* s = open_over(content, kind);
+        ASSERT_NE(s, nullptr);
+        std::string line;
+        ASSERT_TRUE(data_read_line(s, &line));
+        EXPECT_EQ(line, std::string(3000, 'L'));
+        ASSERT_TRUE(data_read_line(s, &line));
+        EXPECT_EQ(line, "");
+        ASSERT_TRUE(data_read_line(s, &line));
+        EXPECT_EQ(line, "last");
+        EXPECT_FALSE(data_read_line(s, &line));
+        EXPECT_EQ(line, "");
+        close_data_file(s);
+    }
+}
+
 TEST_F(StreamTest, FormattedReadsFollowTheCLibrary) {
     struct {
         const char* name;
