@@ -21,13 +21,19 @@
 #include "base/data_index.h"
 #include "base/saf_archive.h"
 #include "base/image.h"
+#include "race/reset.h"
+#include "race/timing_gates.h"
 #include "render/model.h"
+#include "sim/collide.h"
+#include "sim/scene.h"
 #include "sim/shape.h"
 #include "support/data_home.h"
 #include "support/temp_dir.h"
 #include "tools/content/content.h"
 #include "tools/content/fonts.h"
 #include "tools/content/track_files.h"
+#include "track/lighting.h"
+#include "track/statues.h"
 #include "track/terrain.h"
 #include "track/tileinfo.h"
 #include "track/track_list.h"
@@ -215,6 +221,171 @@ TEST_F(BuiltContent, StatueAndGateModelsAndShapesLoadCleanly) {
         // Riders meet the spheres within the model's extent.
         EXPECT_LT(shape->bounding_radius, 3.5f);
         shape_free(shape);
+    }
+    set_message_sink(nullptr, nullptr);
+    for (const std::string& m : messages) ADD_FAILURE() << m;
+}
+
+// The statues' shapes come from the simulation's cache, as in the track load.
+const void* statue_shape(void*, const char* name, float* radius) {
+    Shape* s = load_shape(name);
+    if (s) *radius = s->bounding_radius;
+    return s;
+}
+void free_statue_shape(void*, const void* shape) { shape_free((Shape*)shape); }
+
+// The track object files through the program's own readers: every line
+// taken, nothing warned about, and what the generator wrote arrives.
+TEST_F(BuiltContent, TimingGatesStatuesAndLightingReadCleanly) {
+    std::vector<std::string> messages;
+    set_message_sink(collect_message, &messages);
+    for (const TrackDesign* design : {&rabbithill_design(), &compact_design()}) {
+        SCOPED_TRACE(design->folder);
+        const std::string prefix = std::string("@") + design->folder + "/";
+
+        TimingGates gates;
+        DataStream* s = open_data_file((prefix + "timing_gates").c_str(), "rb");
+        ASSERT_NE(s, nullptr);
+        EXPECT_TRUE(timing_gates_read(&gates, s, nullptr, false));
+        close_data_file(s);
+        EXPECT_EQ(int(gates.slots.size()), design->gate_slots);
+        // The reader clamps a gate number past the last checkpoint, so a
+        // lap that names every gate once names only real ones.
+        std::vector<int> normal = gates.normal_lap, every(gates.checkpoints.size());
+        std::sort(normal.begin(), normal.end());
+        for (size_t g = 0; g < every.size(); g++) every[g] = int(g);
+        EXPECT_EQ(normal, every);
+        ASSERT_FALSE(gates.first_lap.empty());
+        EXPECT_EQ(gates.first_lap.back(), 0);
+        EXPECT_EQ(gates.counted_first, int(gates.first_lap.size()));
+        EXPECT_EQ(gates.counted_normal, int(gates.normal_lap.size()));
+        // Slots name no gate of their own: the reader's defaults must be there.
+        for (const StartSlot& slot : gates.slots) {
+            EXPECT_EQ(slot.mesh, START_GATE_MESH);
+            EXPECT_EQ(slot.texture, START_GATE_TEXTURE);
+            EXPECT_EQ(slot.shape, START_GATE_SHAPE);
+        }
+        for (const char* name : {START_GATE_MESH, START_GATE_TEXTURE, START_GATE_SHAPE}) EXPECT_TRUE(opens(name)) << name;
+
+        // One "[x h z]" per record: every record reads, every shape loads.
+        TrackStatues statues;
+        statue_asset_ops shapes{};
+        shapes.load_shape = statue_shape;
+        shapes.free_shape = free_statue_shape;
+        statues_init(&statues, &shapes);
+        const std::string statue_text = text(prefix + "statues");
+        const int records = int(std::count(statue_text.begin(), statue_text.end(), '['));
+        EXPECT_GT(records, 0);
+        s = open_data_file((prefix + "statues").c_str(), "rb");
+        ASSERT_NE(s, nullptr);
+        EXPECT_EQ(statues_read(&statues, nullptr, s), records);
+        close_data_file(s);
+        for (const Statue& st : statues.statues) {
+            EXPECT_NE(st.shape, nullptr) << st.shape_name;
+            EXPECT_TRUE(opens(st.model_name)) << st.model_name;
+            EXPECT_TRUE(opens(st.texture_name)) << st.texture_name;
+        }
+        statues_free(&statues);
+
+        // An unknown key would end the reading early: the flare and the
+        // planes come last and first.
+        Lighting light;
+        s = open_data_file((prefix + "lighting").c_str(), "rb");
+        ASSERT_NE(s, nullptr);
+        lighting_read(&light, s);
+        close_data_file(s);
+        const TerrainLighting sun = track_light();
+        for (int i = 0; i < 3; i++) EXPECT_NEAR(light.sun[i], sun.sun[i], 1e-5f);
+        EXPECT_FLOAT_EQ(light.far_plane, 6000);
+        EXPECT_GT(light.fog_density, 0);
+        ASSERT_EQ(light.flares.size(), 1u);
+        EXPECT_TRUE(light.flares[0].is_direction);
+        EXPECT_EQ(light.flares[0].elements.size(), 5u);
+        for (const std::string& face : light.sky) EXPECT_TRUE(opens(face)) << face;
+        for (const FlareElement& e : light.flares[0].elements) EXPECT_TRUE(opens(e.image)) << e.image;
+    }
+    set_message_sink(nullptr, nullptr);
+    for (const std::string& m : messages) ADD_FAILURE() << m;
+}
+
+// The placement lifts a bike 0.25 ft at a time until it touches nothing; a
+// bike left higher than this over the ground (ft) stood on ground too rough
+// to start from.
+const float MAX_PLACED_CLEARANCE = 1.5f;
+
+// Whether a tire of `r` overlaps a sphere of a statue listed near it (the
+// placement only lifts a bike clear of the ground with its tires).
+bool tire_in_statue(const physics_scene* scene, const Rider* r) {
+    const collide_ops& ops = scene->contacts.ops;
+    if (!ops.statues_near) return false;
+    for (const wheel_record& w : r->bike.wheel) {
+        const dReal* axle = dBodyGetPosition(w.body);
+        const collide_statue* const* list = nullptr;
+        const int count = ops.statues_near(ops.self, axle[0], axle[2], &list);
+        for (int i = 0; i < count; i++) {
+            if (!list[i]->shape) continue;
+            for (const ShapeSphere& ss : list[i]->shape->spheres) {
+                double c[3], tire_centre[3];
+                for (int j = 0; j < 3; j++)
+                    c[j] = list[i]->position[j] + list[i]->rotation[4 * j] * ss.centre[0] +
+                           list[i]->rotation[4 * j + 1] * ss.centre[1] + list[i]->rotation[4 * j + 2] * ss.centre[2];
+                const ShapeSphere tire = collide_tire_sphere(&w, c, tire_centre);
+                sphere_contact contact;
+                if (collide_spheres(tire_centre, &tire, c, &ss, &contact)) return true;
+            }
+        }
+    }
+    return false;
+}
+
+// Every start position of a full field, each row behind the gates, through
+// the race's own placement on the loaded ground with the gates standing:
+// clear of everything, no higher than the ground alone puts it, close above
+// the ground.
+TEST_F(BuiltContent, EveryStartPositionPlacesCloseAboveTheGround) {
+    std::vector<std::string> messages;
+    set_message_sink(collect_message, &messages);
+    for (const char* folder : {"rabbithill", "backyard"}) {
+        SCOPED_TRACE(folder);
+        physics_scene* scene = scene_create(nullptr);
+        ASSERT_NE(scene, nullptr);
+        RaceSession session;
+        race_session_init(&session, scene, nullptr);
+        int lineup[RIDER_SLOTS] = {LINEUP_ROBOT};
+        const RaceRequest request = {lineup, folder, nullptr, 0, 1, 0, false};
+        ASSERT_TRUE(race_reset(&session, request, 1700000000));
+        const Terrain* ground = session.track.terrain;
+        Rider* r = scene->slots->slot[0].rider;
+        ASSERT_NE(r, nullptr);
+        float worst = 0;
+        for (int k = 0; k < RIDER_SLOTS; k++) {
+            SCOPED_TRACE(k);
+            float x, z, yaw;
+            race_start_placement(&session.track.gates, ground->size, k, &x, &z, &yaw);
+            // Where the ground alone puts it, then among the statues and gates.
+            const collide_ops with_statues = scene->contacts.ops;
+            scene->contacts.ops.statues_near = nullptr;
+            race_place_bike(scene, ground, r, x, z, yaw);
+            const double ground_y = dBodyGetPosition(r->bike.body[BODY_FRAME])[1];
+            scene->contacts.ops = with_statues;
+            race_place_bike(scene, ground, r, x, z, yaw);
+            EXPECT_FALSE(collide_rider_touches(&scene->contacts, r));
+            EXPECT_EQ(dBodyGetPosition(r->bike.body[BODY_FRAME])[1], ground_y) << "lifted onto a statue or gate";
+            EXPECT_FALSE(tire_in_statue(scene, r));
+            // The tire nearer the ground: its lowest point over the ground below its axle.
+            float gap = 1e9f;
+            for (const wheel_record& w : r->bike.wheel) {
+                const dReal* p = dBodyGetPosition(w.body);
+                gap = std::min(gap, float(p[1]) - w.major_radius - w.tube_radius -
+                                        terrain_height(ground, float(p[0]), float(p[2])));
+            }
+            EXPECT_GE(gap, -0.05f);
+            EXPECT_LE(gap, MAX_PLACED_CLEARANCE);
+            worst = std::max(worst, gap);
+        }
+        printf("%s: the highest placed tire is %.2f ft over the ground\n", folder, worst);
+        race_session_free(&session);
+        scene_destroy(scene);
     }
     set_message_sink(nullptr, nullptr);
     for (const std::string& m : messages) ADD_FAILURE() << m;
