@@ -5,6 +5,7 @@
 
 #include "base/messages.h"
 #include "base/ticks.h"
+#include "race/deformation.h"
 #include "race/race.h"
 #include "race/race_scene.h"
 #include "sim/bike_body.h"
@@ -120,6 +121,7 @@ void race_tick(Race* race) {
     if (race->scene) {
         race->scene->tick = race->now;
         scene_step(race->scene);
+        if (race->deformation) deformation_after_step(race->deformation, race);
     }
     // Timing: every rider here when offline; online only the local player.
     for (int k = 0; k < RIDER_SLOTS; k++) {
