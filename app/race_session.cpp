@@ -109,6 +109,7 @@ bool app_race_reset(AppRace* a, const int* lineup, int race_ticks, int laps, int
     // Every track load is a new generation of textures and models: what the
     // last track used and this one does not is released after the bikes.
     if (!track_is_loaded(&a->session.track) || a->session.track.folder != track.folder) begin_texture_generation();
+    a->session.deformation.roost.density = render_options().roost_frequency;
     const bool ok = race_reset(&a->session, request, (long long)time(nullptr));
     session().viewed_bike = a->session.viewed_slot == NO_LOCAL_RIDER ? 1 : a->session.viewed_slot + 1;
     tune_working_set();

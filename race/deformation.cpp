@@ -18,9 +18,12 @@ static constexpr float TINY_PUSH_SQ = 1.0f / 1024;  // lbf^2 below which nothing
 void deformation_init(RaceDeformation* d) {
     *d = RaceDeformation{};
     erode_queue_init(&d->queue);
+    d->roost.free_head = d->roost.active_head = -1;
 }
 
 void deformation_reset(RaceDeformation* d, Terrain* ground) {
+    if (d->roost.particles.empty()) roost_pool_make(&d->roost);
+    roost_free_all(&d->roost);
     erode_queue_clear(&d->queue);
     for (auto& rider : d->wheel)
         for (ErodeWheel& w : rider) w = ErodeWheel{};
@@ -80,7 +83,13 @@ void deformation_receive(RaceDeformation* d, const uint8_t* record, int bytes) {
 }
 
 void deformation_after_step(RaceDeformation* d, const Race* race) {
-    if (d->level <= 0 || !d->ground || !race->scene) return;
+    if (!d->ground || !race->scene) return;
+    for (int k = 0; k < RIDER_SLOTS; k++) {
+        const Rider* r = race->scene->slots->slot[k].rider;
+        if (!r || !race->entrant[k].is_present) continue;
+        for (int wheel = 0; wheel < 2; wheel++) roost_emit(&d->roost, &r->bike.wheel[wheel], wheel == 0, d->ground, race->now);
+    }
+    if (d->level <= 0) return;
     const erode_submit_ops offline = {offline_submit, d};
     const erode_submit_ops* submit = d->submit.submit ? &d->submit : &offline;
     const float size = d->ground->size;

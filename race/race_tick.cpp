@@ -132,6 +132,7 @@ void race_tick(Race* race) {
         frame_position(r, p);
         race_advance_timing(race, k, (float)p[0], (float)p[2]);
     }
+    if (race->deformation) roost_step(&race->deformation->roost, race->deformation->ground);
     if (race->hooks.roost_step) race->hooks.roost_step(race->hooks.self);
     move_gates(race);
     const int before = race->now++;

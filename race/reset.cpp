@@ -37,6 +37,7 @@ void race_session_init(RaceSession* s, physics_scene* scene, const race_reset_op
     s->setup_refused_at = -1;
     s->ops = ops ? *ops : race_reset_ops{};
     deformation_init(&s->deformation);
+    s->deformation.roost.random = &s->random;
 }
 
 static void free_riders(RaceSession* s) {
@@ -55,6 +56,7 @@ void race_session_free(RaceSession* s) {
     free_riders(s);
     if (s->scene) scene_set_ground(s->scene, nullptr);
     s->deformation.ground = nullptr;
+    roost_free_all(&s->deformation.roost);  // the roost types belong to the track
     track_free(&s->track);
 }
 

@@ -150,6 +150,7 @@ struct ErodeRide {
     std::vector<std::vector<uint8_t>> records;     // every record the wheels sent
     std::vector<std::array<float, 2>> contacts;    // wheel contacts, one every 2 ft or so
     std::vector<std::string> messages;
+    int most_roost = 0;  // particles in the air at once
 
     ErodeRide() {
         file_list();
@@ -157,6 +158,7 @@ struct ErodeRide {
         scene = scene_create(nullptr);
         race_session_init(&session, scene, nullptr);
         session.deformation.level = 10 * 1024;  // --erode 10
+        session.deformation.roost.density = 1000;  // "Roost Density" at its default
         session.deformation.submit = {[](void* self, const uint8_t* r, int bytes) {
                                           ErodeRide* ride = (ErodeRide*)self;
                                           ride->records.emplace_back(r, r + bytes);
@@ -186,6 +188,7 @@ struct ErodeRide {
         (void)scene_apply_channels(scene, race.local_slot, channels, &input);
         race_apply_local_controls(&race, rider());
         race_tick(&race);
+        most_roost = std::max(most_roost, session.deformation.roost.active_count);
         for (const wheel_record& w : rider()->bike.wheel) {
             if (w.depth <= 0) continue;
             const std::array<float, 2> at = {w.contact_point[0], w.contact_point[2]};
@@ -237,6 +240,8 @@ TEST(DeformationScene, ThreeLapsOfBackyardDigRutsAndBerms) {
             ride.tick(stop.c);
         }
         EXPECT_GT(sent, 20);
+        EXPECT_GT(ride.most_roost, 100) << "no roost flew";
+        EXPECT_EQ(ride.session.deformation.roost.active_count, 0) << "roost still flying after the stop";
         ride.drain();
 
         const Terrain* t = ride.session.track.terrain;
@@ -263,8 +268,8 @@ TEST(DeformationScene, ThreeLapsOfBackyardDigRutsAndBerms) {
         EXPECT_EQ(changed_far, 0);
         heights.assign(t->heights, t->heights + dim * dim);
         records = ride.records;
-        printf("backyard, 3 laps at --erode 10: %zu records, rut %.3f ft, berm %.3f ft\n", records.size(), lowest,
-               highest);
+        printf("backyard, 3 laps at --erode 10: %zu records, rut %.3f ft, berm %.3f ft, at most %d roost particles\n",
+               records.size(), lowest, highest, ride.most_roost);
     }
 
     // The same channels on a freshly loaded track: the same records, the same ground.
