@@ -270,12 +270,17 @@ static float vertex_weight(const DigSquare& s, int i, int k) {
     return d <= s.rho ? kernel(d / s.rho) : -1;
 }
 
-// Adds `add` to vertex (i, k); the amount really added (0 when refused).
+// Adds `add` to vertex (i, k) (inside the grid, terrain unlocked), keeping
+// the height range as set-height does; the amount really added (0 when the
+// height would not be finite). The caller marks the square afterwards.
 static float add_height(Terrain* t, int i, int k, float add) {
-    const float before = t->heights[i + t->dim * k];
+    float& h = t->heights[i + t->dim * k];
+    const float before = h;
     const float after = before + add;
     if (!isfinite(after)) return 0;
-    terrain_set_height(t, i, k, after);
+    h = after;
+    if (after < t->min_height) t->min_height = after;
+    if (after > t->max_height) t->max_height = after;
     return after - before;
 }
 
@@ -288,21 +293,59 @@ float erode_dig(Terrain* t, float x, float z, float radius, float amount) {
             const float w = vertex_weight(s, i, k);
             if (w >= 0) total += add_height(t, i, k, w * amount);
         }
+    terrain_mark_heights_changed(t, s.i0, s.k0, s.i1, s.k1);
     return total;
 }
+
+void erode_dig_pair(Terrain* t, float x, float z, float radius, float amount, float inner_radius,
+                    float inner_amount, float* total, float* inner_total) {
+    *total = *inner_total = 0;
+    DigSquare outer, inner;
+    if (t->is_locked) return;
+    const bool has_outer = isfinite(amount) && dig_square(t, x, z, radius, &outer);
+    const bool has_inner = isfinite(inner_amount) && dig_square(t, x, z, inner_radius, &inner);
+    if (!has_outer || !has_inner) {
+        // One disc alone: the plain dig, in the same order.
+        if (has_outer) *total = erode_dig(t, x, z, radius, amount);
+        if (has_inner) *inner_total = erode_dig(t, x, z, inner_radius, inner_amount);
+        return;
+    }
+    // Both discs share their centre: one pass over the wider square, each
+    // vertex taking the outer amount and then the inner one, exactly as two
+    // digs one after the other would.
+    const DigSquare& s = outer.rho >= inner.rho ? outer : inner;
+    for (int k = s.k0; k <= s.k1; k++)
+        for (int i = s.i0; i <= s.i1; i++) {
+            const float ex = (float)i - s.cx, ez = (float)k - s.cz;
+            const float d = sqrtf(ex * ex + ez * ez);
+            if (d <= outer.rho) *total += add_height(t, i, k, kernel(d / outer.rho) * amount);
+            if (d <= inner.rho) *inner_total += add_height(t, i, k, kernel(d / inner.rho) * inner_amount);
+        }
+    terrain_mark_heights_changed(t, s.i0, s.k0, s.i1, s.k1);
+}
+
+enum { DEPOSIT_CACHE = 32 };  // vertices per side whose weights are kept for the second pass
 
 void erode_deposit(Terrain* t, float x, float z, float radius, float volume) {
     DigSquare s;
     if (volume == 0 || t->is_locked || !isfinite(volume) || !dig_square(t, x, z, radius, &s)) return;
+    const int width = s.i1 - s.i0 + 1, height = s.k1 - s.k0 + 1;
+    const bool cached = width <= DEPOSIT_CACHE && height <= DEPOSIT_CACHE;
+    float weights[DEPOSIT_CACHE * DEPOSIT_CACHE];
     float sum = 0;
-    for (int k = s.k0; k <= s.k1; k++)
-        for (int i = s.i0; i <= s.i1; i++) sum += std::max(vertex_weight(s, i, k), 0.0f);
-    const float share = volume / std::max(sum, 1.0f);
     for (int k = s.k0; k <= s.k1; k++)
         for (int i = s.i0; i <= s.i1; i++) {
             const float w = vertex_weight(s, i, k);
+            if (cached) weights[(i - s.i0) + DEPOSIT_CACHE * (k - s.k0)] = w;
+            sum += std::max(w, 0.0f);
+        }
+    const float share = volume / std::max(sum, 1.0f);
+    for (int k = s.k0; k <= s.k1; k++)
+        for (int i = s.i0; i <= s.i1; i++) {
+            const float w = cached ? weights[(i - s.i0) + DEPOSIT_CACHE * (k - s.k0)] : vertex_weight(s, i, k);
             if (w >= 0) add_height(t, i, k, w * share);
         }
+    terrain_mark_heights_changed(t, s.i0, s.k0, s.i1, s.k1);
     terrain_mark_region(t, s.i0, s.k0, s.i1, s.k1);
     t->change_counter++;
 }
@@ -350,8 +393,9 @@ static void erode_point(Terrain* t, const ErodePoint& p, float amount) {
     if (there < here && r > 0) a += (here - there) * e.downhill_scale / r * a;
     float main_factor, inner_factor;
     limit_factors(e, terrain_reference_height(t, p.x, p.z) - here, &main_factor, &inner_factor);
-    const float z1 = erode_dig(t, p.x, p.z, e.radius, -((float)p.weight * e.depth * a * main_factor));
-    const float z2 = erode_dig(t, p.x, p.z, e.inner_radius, -(a * e.inner_depth * inner_factor));
+    float z1, z2;
+    erode_dig_pair(t, p.x, p.z, e.radius, -((float)p.weight * e.depth * a * main_factor), e.inner_radius,
+                   -(a * e.inner_depth * inner_factor), &z1, &z2);
     erode_deposit(t, tx, tz, e.radius, -(z1 + z2));
 }
 

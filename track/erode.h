@@ -96,6 +96,10 @@ int erode_process(ErodeQueue* q, Terrain* t, const float* player, float amount, 
 // K(q) = 1 - 3q^2 + 2q^3. Returns the total actually added (vertices off
 // the grid, a locked terrain and a radius not in (0, grid] add nothing).
 float erode_dig(Terrain* t, float x, float z, float radius, float amount);
+// erode_dig at `radius` then at `inner_radius` around the same point, in one
+// pass; the same heights and totals bit for bit.
+void erode_dig_pair(Terrain* t, float x, float z, float radius, float amount, float inner_radius,
+                    float inner_amount, float* total, float* inner_total);
 // Spreads `volume` over the same disc in proportion to K; the total added is
 // `volume` when the weights sum to 1 or more. Marks the square for texture
 // refresh and advances the change counter.

@@ -286,6 +286,28 @@ void terrain_set_height(Terrain* t, int i, int k, float height) {
             }
 }
 
+void terrain_mark_heights_changed(Terrain* t, int i0, int k0, int i1, int k1) {
+    const int last = t->dim - 1;
+    const int v0 = clamp_index(i0 - 1, last), v1 = clamp_index(i1 + 1, last);
+    const int w0 = clamp_index(k0 - 1, last), w1 = clamp_index(k1 + 1, last);
+    if (i0 > i1 || k0 > k1) return;
+    for (int k = w0; k <= w1; k++) {
+        const long row = (long)t->dim * k;
+        bits_set_range(t->reshade_marks, row + v0, row + v1);
+        if (t->normal_map_marks) bits_set_range(t->normal_map_marks, row + v0, row + v1);
+    }
+    for (int bk = w0 / TERRAIN_MARK_BLOCK; bk <= w1 / TERRAIN_MARK_BLOCK; bk++)
+        for (int bi = v0 / TERRAIN_MARK_BLOCK; bi <= v1 / TERRAIN_MARK_BLOCK; bi++)
+            bit_set(t->mark_blocks, bi + (long)t->mark_blocks_per_side * bk);
+    // The cells around the square: those with a changed corner.
+    const int c0 = clamp_index(i0 - 1, last - 1), c1 = clamp_index(i1, last - 1);
+    const int d0 = clamp_index(k0 - 1, last - 1), d1 = clamp_index(k1, last - 1);
+    for (int ck = d0; ck <= d1; ck++) {
+        const long row = (long)last * ck;
+        bits_set_range(t->normal_stale, 2 * (row + c0), 2 * (row + c1) + 1);
+    }
+}
+
 static void reshade_vertex(Terrain* t, int i, int k) {
     long v = i + (long)t->dim * k;
     if (bit_get(t->reshade_marks, v)) {

@@ -111,6 +111,10 @@ void terrain_vertex_normal(Terrain* t, int i, int k, float out[3]);
 // marks it and its neighbours for reshading and their triangles' normals
 // stale. Ignored outside the grid, for a non-finite height and while locked.
 void terrain_set_height(Terrain* t, int i, int k, float height);
+// After heights of the vertex square (i0, k0)..(i1, k1) were written
+// directly: the marks and stale normals set-height would have set for each.
+// Indices are clamped to the grid.
+void terrain_mark_heights_changed(Terrain* t, int i0, int k0, int i1, int k1);
 // Recomputes shading (and normal-map texels) of every marked vertex; the
 // cost follows the marked blocks, not the size of the grid.
 void terrain_reshade(Terrain* t);

@@ -310,6 +310,35 @@ TEST(ErodeDig, RefusedInputsChangeNothing) {
     }
 }
 
+TEST(ErodeDig, PairedDigIsTwoDigsBitForBit) {
+    struct {
+        const char* name;
+        float x, z, radius, inner;
+    } cases[] = {
+        {"inner inside", 16.3f, 15.7f, 4, 2},
+        {"inner wider", 16.3f, 15.7f, 2, 3.5f},
+        {"at the edge", 0.4f, 31.8f, 4, 2},
+        {"inner refused", 16, 16, 4, 0},
+        {"outer refused", 16, 16, NAN, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Terrain* a = flat_ground();
+        Terrain* b = flat_ground();
+        for (Terrain* t : {a, b})
+            for (int v = 0; v < t->dim * t->dim; v++) t->heights[v] = 10 + 0.37f * sinf(0.7f * v);
+        const float z1 = erode_dig(a, c.x, c.z, c.radius, -0.0731f);
+        const float z2 = erode_dig(a, c.x, c.z, c.inner, -0.0129f);
+        float p1, p2;
+        erode_dig_pair(b, c.x, c.z, c.radius, -0.0731f, c.inner, -0.0129f, &p1, &p2);
+        EXPECT_EQ(memcmp(&z1, &p1, sizeof z1), 0);
+        EXPECT_EQ(memcmp(&z2, &p2, sizeof z2), 0);
+        EXPECT_EQ(memcmp(a->heights, b->heights, sizeof(float) * a->dim * a->dim), 0);
+        terrain_free(a);
+        terrain_free(b);
+    }
+}
+
 TEST(ErodeDig, PointOffTheEdgeTouchesOnlyGridVertices) {
     Terrain* t = flat_ground();
     const double before = height_sum(t);
