@@ -15,7 +15,6 @@
 static constexpr uint32_t POSITION_CODES = 16777215;  // 24-bit position code range
 static constexpr float STEP_CODE_SCALE = 65535.0f / 2048.0f;
 static constexpr float STEP_MARGIN = 1.0f / 16;  // ft around the steps of a record
-static constexpr float TINY_FORCE_SQ = 1.0f / 1024;
 
 // ---- strokes and paths ----------------------------------------------------------
 
