@@ -378,6 +378,10 @@ bool run_frame(FrameLoop* loop) {
     stutter_check(loop, "update");
     if (s->view_mode != VIEW_NO_TRACK && loop->options.warp && loop->hooks.warp_check)
         loop->hooks.warp_check(loop->hooks.self);
+    if (s->view_mode != VIEW_NO_TRACK && loop->hooks.erode) {
+        loop->hooks.erode(loop->hooks.self);
+        stutter_check(loop, "erode");
+    }
     if (s->view_mode != VIEW_NO_TRACK && loop->hooks.expire_messages)
         loop->hooks.expire_messages(loop->hooks.self, s->game_time);
     periodic_jobs(loop);

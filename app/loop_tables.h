@@ -43,6 +43,9 @@ struct FrameLoopHooks {
     // --warp, after the ticks of a frame with a track: restarts the race once
     // the leader has done its laps.
     void (*warp_check)(void* self);
+    // After the ticks of a frame with a track: the erosion queue's share of
+    // the frame (--erode) and the reshading of the changed ground.
+    void (*erode)(void* self);
     void (*expire_messages)(void* self, double game_time);
     void (*send_chat)(void* self, const char* text);  // online chat message
     // Online: the server's tick count, the local one and the local tick at

@@ -16,6 +16,7 @@
 #include "platform/log.h"
 #include "render/model.h"
 #include "render/texture.h"
+#include "sim/bike_body.h"
 #include "sim/rider_input.h"
 #include "sim/scene.h"
 #include "sim/setup.h"
@@ -94,6 +95,7 @@ void app_race_init(AppRace* a, physics_scene* scene, const TrackList* tracks, co
     ops.practice_robots = line.practice;
     ops.editor = line.editor;
     race_session_init(&a->session, scene, &ops);
+    a->session.deformation.level = line.erode_strength;  // --erode
 }
 
 void app_race_free(AppRace* a) { race_session_free(&a->session); }
@@ -107,6 +109,7 @@ bool app_race_reset(AppRace* a, const int* lineup, int race_ticks, int laps, int
     // Every track load is a new generation of textures and models: what the
     // last track used and this one does not is released after the bikes.
     if (!track_is_loaded(&a->session.track) || a->session.track.folder != track.folder) begin_texture_generation();
+    a->session.deformation.roost.density = render_options().roost_frequency;
     const bool ok = race_reset(&a->session, request, (long long)time(nullptr));
     session().viewed_bike = a->session.viewed_slot == NO_LOCAL_RIDER ? 1 : a->session.viewed_slot + 1;
     tune_working_set();
@@ -142,6 +145,21 @@ static bool track_loaded(void* self) { return track_is_loaded(&as_app(self)->ses
 static void race_step(void* self) {
     AppRace* a = as_app(self);
     if (track_is_loaded(&a->session.track)) race_tick(&a->session.race);
+}
+
+// Erosion around the local player, whose ground is dug only once the
+// points near it have waited their time.
+static void erode(void* self) {
+    AppRace* a = as_app(self);
+    if (!track_is_loaded(&a->session.track)) return;
+    const Race& race = a->session.race;
+    const Rider* r = a->scene && race.local_slot != NO_LOCAL_RIDER ? a->scene->slots->slot[race.local_slot].rider : nullptr;
+    float player[2];
+    if (r) {
+        const dReal* p = dBodyGetPosition(r->bike.body[BODY_FRAME]);
+        player[0] = (float)p[0], player[1] = (float)p[2];
+    }
+    (void)deformation_frame(&a->session.deformation, r ? player : nullptr, race.now);
 }
 
 static void apply_rider_channels(void* self, const float channels[CHANNEL_COUNT]) {
@@ -203,5 +221,6 @@ FrameLoopHooks app_race_hooks(AppRace* a) {
     hooks.apply_rider_channels = apply_rider_channels;
     hooks.running_order_step = running_order_step;
     hooks.warp_check = warp_check;
+    hooks.erode = erode;
     return hooks;
 }

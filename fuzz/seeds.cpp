@@ -19,6 +19,7 @@
 #include "sim/packed_state.h"
 #include "base/image.h"
 #include "sim/setup.h"
+#include "track/erode.h"
 #include "track/terrain.h"
 
 namespace {
@@ -356,6 +357,24 @@ Seeds lighting()
     };
 }
 
+// Records made by the packer on the 64 ft ground the target digs into, plus
+// cut, retyped and over-long ones.
+Seeds erode_record()
+{
+    auto pack = [](const std::vector<ErodePoint>& points) {
+        uint8_t out[ERODE_RECORD_MAX];
+        const int bytes = erode_pack(points.data(), (int)points.size(), 64.0f, out);
+        return std::string((const char*)out, (size_t)bytes);
+    };
+    std::vector<ErodePoint> line, edge;
+    for (int i = 0; i < ERODE_PATH_POINTS; i++) line.push_back({10 + 0.7f * i, 30 + 0.2f * i, 0.8f, -0.3f, 1 + i % 15});
+    for (int i = 0; i < 8; i++) edge.push_back({-3.0f + i, 63.5f + 0.5f * i, 0, 0, 15});
+    const std::string one = pack({{32, 32, 0.9f, 0, 4}}), full = pack(line);
+    std::string retyped = one;
+    retyped[0] = 2;
+    return {one, full, pack(edge), full + "\x01\x02", one.substr(0, 16), retyped, std::string(17, '\xff')};
+}
+
 struct Target {
     const char* name;
     Seeds (*seeds)();
@@ -367,6 +386,7 @@ const Target TARGETS[] = {
     {"replay", replay},         {"packed_state", packed_state}, {"tileinfo", tileinfo},
     {"terrain", terrain},       {"image", image}, {"texture", texture}, {"model", model}, {"shape", shape},
     {"timing_gates", timing_gates}, {"statues", statues}, {"lighting", lighting},
+    {"erode_record", erode_record},
 };
 
 }  // namespace

@@ -106,6 +106,7 @@ struct Race {
     const TimingGates* gates;  // borrowed from the track; never null while racing
     TrackStatues* statues;     // borrowed from the track; null: no statues
     physics_scene* scene;      // borrowed
+    struct RaceDeformation* deformation;  // borrowed: wheels dig the ground; null: they do not
     race_hooks hooks;
 };
 

@@ -5,6 +5,7 @@
 
 #include "base/messages.h"
 #include "base/ticks.h"
+#include "race/deformation.h"
 #include "race/race.h"
 #include "race/race_scene.h"
 #include "sim/bike_body.h"
@@ -124,6 +125,7 @@ void race_tick(Race* race) {
     if (race->scene) {
         race->scene->tick = race->now;
         scene_step(race->scene);
+        if (race->deformation) deformation_after_step(race->deformation, race);
     }
     // Timing: every rider here when offline; online only the local player.
     for (int k = 0; k < RIDER_SLOTS; k++) {
@@ -134,6 +136,7 @@ void race_tick(Race* race) {
         frame_position(r, p);
         race_advance_timing(race, k, (float)p[0], (float)p[2]);
     }
+    if (race->deformation) roost_step(&race->deformation->roost, race->deformation->ground);
     if (race->hooks.roost_step) race->hooks.roost_step(race->hooks.self);
     move_gates(race);
     const int before = race->now++;

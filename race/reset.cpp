@@ -36,6 +36,8 @@ void race_session_init(RaceSession* s, physics_scene* scene, const race_reset_op
     s->viewed_slot = NO_LOCAL_RIDER;
     s->setup_refused_at = -1;
     s->ops = ops ? *ops : race_reset_ops{};
+    deformation_init(&s->deformation);
+    s->deformation.roost.random = &s->random;
 }
 
 static void free_riders(RaceSession* s) {
@@ -53,6 +55,8 @@ void race_session_free(RaceSession* s) {
     race_scene_detach(&s->race);
     free_riders(s);
     if (s->scene) scene_set_ground(s->scene, nullptr);
+    s->deformation.ground = nullptr;
+    roost_free_all(&s->deformation.roost);  // the roost types belong to the track
     track_free(&s->track);
 }
 
@@ -357,6 +361,8 @@ bool race_reset(RaceSession* s, const RaceRequest& q, long long now_seconds) {
     if (s->scene)
         for (StateHistory& h : s->scene->slots->history) state_history_reset(&h);
     // SEAM (demos): recording starts. SEAM (deformation): roost particles are freed.
+    deformation_reset(&s->deformation, s->track.terrain);  // the erosion queue is emptied
+    race.deformation = &s->deformation;
     // SEAM (track scripts): "nofrills.js" or "frills.js" is loaded.
 
     char text[64];

@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "race/deformation.h"
 #include "race/race.h"
 #include "race/track.h"
 #include "sim/bike_body.h"
@@ -39,6 +40,7 @@ struct RaceSession {
     LoadedTrack track;
     Race race;
     physics_scene* scene;   // borrowed
+    RaceDeformation deformation;  // ruts and berms; its ground is the loaded track's
     std::mt19937 random;    // the shared generator, seeded at every reset
     int roster_order[80];   // the robot roster's permutation of this race
     int roster_used;        // entries taken

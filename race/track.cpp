@@ -188,6 +188,6 @@ bool track_load(LoadedTrack* t, const char* folder, const char* description, con
     // SEAM (editor): the editor starts on the track here.
     digest_shapes(&ctx, &t->statues);
     ripemd160_digest(&ctx, TRACK_DIGEST_BYTES, t->digest);
-    // SEAM (track objects): "cameras". SEAM (deformation): the erosion queue is emptied.
+    // SEAM (track objects): "cameras". (The erosion queue is emptied by every reset.)
     return true;
 }

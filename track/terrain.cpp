@@ -6,6 +6,7 @@
 #include <math.h>
 #include <string.h>
 
+#include <algorithm>
 #include <new>
 
 #include "base/alloc.h"
@@ -57,7 +58,11 @@ bool terrain_alloc_caches(Terrain* t) {
     t->reshade_marks = (uint8_t*)mem_alloc_zeroed(bit_bytes(vertices), 1);
     t->triangle_normals = (float*)mem_alloc_zeroed(triangles * 3, sizeof(float));
     t->normal_stale = (uint8_t*)mem_alloc(bit_bytes(triangles));
-    if (!t->reshade_marks || !t->triangle_normals || !t->normal_stale) return false;
+    t->mark_blocks_per_side = (t->dim + TERRAIN_MARK_BLOCK - 1) / TERRAIN_MARK_BLOCK;
+    t->mark_blocks = (uint8_t*)mem_alloc_zeroed(bit_bytes((long)t->mark_blocks_per_side * t->mark_blocks_per_side), 1);
+    t->marked_x0 = t->marked_z0 = 0;
+    t->marked_x1 = t->marked_z1 = -1;
+    if (!t->reshade_marks || !t->triangle_normals || !t->normal_stale || !t->mark_blocks) return false;
     memset(t->normal_stale, 0xff, bit_bytes(triangles));
     if (!t->normal_mapping) return true;
     t->normal_map = (uint8_t*)mem_alloc_zeroed(vertices, 3);
@@ -77,12 +82,14 @@ Terrain* terrain_create(int n, float spacing, float height) {
     for (long v = 0; v < vertices; v++) t->heights[v] = t->reference_heights[v] = height;
     t->surfaces.entries.push_back(tileinfo_default_entry());
     memset(t->reshade_marks, 0xff, bit_bytes(vertices));
+    memset(t->mark_blocks, 0xff, bit_bytes((long)t->mark_blocks_per_side * t->mark_blocks_per_side));
     terrain_reshade(t);
     return t;
 }
 
 void terrain_free(Terrain* t) {
     if (!t) return;
+    mem_free(t->mark_blocks);
     mem_free(t->normal_map_marks);
     mem_free(t->normal_map);
     mem_free(t->reshade_marks);
@@ -106,30 +113,60 @@ static double grid_coordinate(float world, float inverse_spacing) {
     return u;
 }
 
-float terrain_height(const Terrain* t, float x, float z) {
+// The triangle of the grid under (u, v) in grid units: base vertex (b, r),
+// its neighbour (o, r) along x and (b, q) along z, indices clamped, and the
+// weights l and m towards them.
+struct GridTriangle {
+    int b, o, r, q;
+    double l, m;
+};
+
+static GridTriangle grid_triangle(const Terrain* t, float x, float z) {
     double u = grid_coordinate(x, t->inverse_spacing), v = grid_coordinate(z, t->inverse_spacing);
     double fi = floor(u), fk = floor(v);
     int i = (int)fi, k = (int)fk;
     double fu = u - fi, fv = v - fk;
-    int b, o, r = k, q = k + 1;
-    double l, m = fv;
+    GridTriangle g;
+    g.r = k, g.q = k + 1, g.m = fv;
     if ((i + k) & 1) {
-        b = i, o = i + 1, l = fu;
+        g.b = i, g.o = i + 1, g.l = fu;
     } else {
-        b = i + 1, o = i, l = 1 - fu;
+        g.b = i + 1, g.o = i, g.l = 1 - fu;
     }
-    if (l + m > 1) {  // the cell's second triangle
-        l = 1 - l, m = 1 - fv;
-        int swap = b;
-        b = o, o = swap;
-        r = k + 1, q = k;
+    if (g.l + g.m > 1) {  // the cell's second triangle
+        g.l = 1 - g.l, g.m = 1 - fv;
+        int swap = g.b;
+        g.b = g.o, g.o = swap;
+        g.r = k + 1, g.q = k;
     }
     int last = t->dim - 1;
-    b = clamp_index(b, last), o = clamp_index(o, last);
-    r = clamp_index(r, last), q = clamp_index(q, last);
+    g.b = clamp_index(g.b, last), g.o = clamp_index(g.o, last);
+    g.r = clamp_index(g.r, last), g.q = clamp_index(g.q, last);
+    return g;
+}
+
+static float interpolate(const Terrain* t, const float* h, float x, float z) {
+    GridTriangle g = grid_triangle(t, x, z);
+    double h0 = h[g.b + t->dim * g.r];
+    return (float)(h0 + g.l * (h[g.o + t->dim * g.r] - h0) + g.m * (h[g.b + t->dim * g.q] - h0));
+}
+
+float terrain_height(const Terrain* t, float x, float z) { return interpolate(t, t->heights, x, z); }
+
+float terrain_reference_height(const Terrain* t, float x, float z) {
+    return interpolate(t, t->reference_heights, x, z);
+}
+
+void terrain_ground_normal(const Terrain* t, float x, float z, float out[3]) {
+    GridTriangle g = grid_triangle(t, x, z);
     const float* h = t->heights;
-    double h0 = h[b + t->dim * r];
-    return (float)(h0 + l * (h[o + t->dim * r] - h0) + m * (h[b + t->dim * q] - h0));
+    float h0 = h[g.b + t->dim * g.r];
+    // Rise per cell along x and z; a clamped edge triangle has none.
+    float rise_x = (float)(g.o - g.b) * (h[g.o + t->dim * g.r] - h0);
+    float rise_z = (float)(g.q - g.r) * (h[g.b + t->dim * g.q] - h0);
+    out[0] = -rise_x;
+    out[1] = t->spacing;
+    out[2] = -rise_z;
 }
 
 int terrain_tile(const Terrain* t, float x, float z) {
@@ -221,16 +258,23 @@ void terrain_fill_normal_map(Terrain* t, int i, int k) {
     t->normal_map[3 * v + 2] = (uint8_t)(128.0f + 127.0f * clamp_keep_nan(n[2], -1, 1));
 }
 
+static void mark_block(Terrain* t, int i, int k) {
+    bit_set(t->mark_blocks, i / TERRAIN_MARK_BLOCK + (long)t->mark_blocks_per_side * (k / TERRAIN_MARK_BLOCK));
+}
+
 void terrain_set_height(Terrain* t, int i, int k, float height) {
     int last = t->dim - 1;
-    if (i < 0 || k < 0 || i > last || k > last) return;
+    if (i < 0 || k < 0 || i > last || k > last || t->is_locked || !isfinite(height)) return;
     t->heights[i + t->dim * k] = height;
+    if (height < t->min_height) t->min_height = height;
+    if (height > t->max_height) t->max_height = height;
     for (int vk = k - 1; vk <= k + 1; vk++) {
         for (int vi = i - 1; vi <= i + 1; vi++) {
             if (vi < 0 || vk < 0 || vi > last || vk > last) continue;
             long v = vi + (long)t->dim * vk;
             bit_set(t->reshade_marks, v);
             if (t->normal_map_marks) bit_set(t->normal_map_marks, v);
+            mark_block(t, vi, vk);
         }
     }
     for (int ck = k - 1; ck <= k; ck++)
@@ -242,23 +286,71 @@ void terrain_set_height(Terrain* t, int i, int k, float height) {
             }
 }
 
-void terrain_reshade(Terrain* t) {
-    long vertices = (long)t->dim * t->dim;
-    for (long byte = 0; byte < bit_bytes(vertices); byte++) {
-        bool any = t->reshade_marks[byte] || (t->normal_map_marks && t->normal_map_marks[byte]);
-        if (!any) continue;
-        for (long v = byte * 8; v < byte * 8 + 8 && v < vertices; v++) {
-            int i = (int)(v % t->dim), k = (int)(v / t->dim);
-            if (bit_get(t->reshade_marks, v)) {
-                terrain_shade_vertex(t, i, k);
-                bit_clear(t->reshade_marks, v);
-            }
-            if (t->normal_map_marks && bit_get(t->normal_map_marks, v)) {
-                terrain_fill_normal_map(t, i, k);
-                bit_clear(t->normal_map_marks, v);
-            }
-        }
+void terrain_mark_heights_changed(Terrain* t, int i0, int k0, int i1, int k1) {
+    const int last = t->dim - 1;
+    const int v0 = clamp_index(i0 - 1, last), v1 = clamp_index(i1 + 1, last);
+    const int w0 = clamp_index(k0 - 1, last), w1 = clamp_index(k1 + 1, last);
+    if (i0 > i1 || k0 > k1) return;
+    for (int k = w0; k <= w1; k++) {
+        const long row = (long)t->dim * k;
+        bits_set_range(t->reshade_marks, row + v0, row + v1);
+        if (t->normal_map_marks) bits_set_range(t->normal_map_marks, row + v0, row + v1);
     }
+    for (int bk = w0 / TERRAIN_MARK_BLOCK; bk <= w1 / TERRAIN_MARK_BLOCK; bk++)
+        for (int bi = v0 / TERRAIN_MARK_BLOCK; bi <= v1 / TERRAIN_MARK_BLOCK; bi++)
+            bit_set(t->mark_blocks, bi + (long)t->mark_blocks_per_side * bk);
+    // The cells around the square: those with a changed corner.
+    const int c0 = clamp_index(i0 - 1, last - 1), c1 = clamp_index(i1, last - 1);
+    const int d0 = clamp_index(k0 - 1, last - 1), d1 = clamp_index(k1, last - 1);
+    for (int ck = d0; ck <= d1; ck++) {
+        const long row = (long)last * ck;
+        bits_set_range(t->normal_stale, 2 * (row + c0), 2 * (row + c1) + 1);
+    }
+}
+
+static void reshade_vertex(Terrain* t, int i, int k) {
+    long v = i + (long)t->dim * k;
+    if (bit_get(t->reshade_marks, v)) {
+        terrain_shade_vertex(t, i, k);
+        bit_clear(t->reshade_marks, v);
+    }
+    if (t->normal_map_marks && bit_get(t->normal_map_marks, v)) {
+        terrain_fill_normal_map(t, i, k);
+        bit_clear(t->normal_map_marks, v);
+    }
+}
+
+// Only blocks holding a mark are scanned; every mark lies in a marked block
+// (set-height and create keep the two in step).
+void terrain_reshade(Terrain* t) {
+    const int side = t->mark_blocks_per_side;
+    const long blocks = (long)side * side;
+    for (long block = 0; block < blocks; block++) {
+        if (!t->mark_blocks[block >> 3]) {
+            block |= 7;  // eight clear blocks at once
+            continue;
+        }
+        if (!bit_get(t->mark_blocks, block)) continue;
+        const int bi = (int)(block % side), bk = (int)(block / side);
+        const int i1 = std::min((bi + 1) * TERRAIN_MARK_BLOCK, t->dim);
+        const int k1 = std::min((bk + 1) * TERRAIN_MARK_BLOCK, t->dim);
+        for (int k = bk * TERRAIN_MARK_BLOCK; k < k1; k++)
+            for (int i = bi * TERRAIN_MARK_BLOCK; i < i1; i++) reshade_vertex(t, i, k);
+        bit_clear(t->mark_blocks, block);
+    }
+}
+
+void terrain_mark_region(Terrain* t, int x0, int z0, int x1, int z1) {
+    int last = t->dim - 1;
+    x0 = clamp_index(x0, last), z0 = clamp_index(z0, last);
+    x1 = clamp_index(x1, last), z1 = clamp_index(z1, last);
+    if (x0 > x1 || z0 > z1) return;
+    if (t->marked_x0 > t->marked_x1) {
+        t->marked_x0 = x0, t->marked_z0 = z0, t->marked_x1 = x1, t->marked_z1 = z1;
+        return;
+    }
+    t->marked_x0 = std::min(t->marked_x0, x0), t->marked_z0 = std::min(t->marked_z0, z0);
+    t->marked_x1 = std::max(t->marked_x1, x1), t->marked_z1 = std::max(t->marked_z1, z1);
 }
 
 static int decal_square(float coordinate, float size) {

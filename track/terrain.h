@@ -72,14 +72,22 @@ struct Terrain {
     uint8_t* reshade_marks;     // owned bits, one per vertex
     uint8_t* normal_map;        // owned, dim*dim RGB, null without normal mapping
     uint8_t* normal_map_marks;  // owned bits, one per vertex, null without normal mapping
+    uint8_t* mark_blocks;       // owned bits, one per TERRAIN_MARK_BLOCK square of vertices holding a mark
+    int mark_blocks_per_side;
     SurfaceTable surfaces;      // at least one entry once loaded
     std::vector<Decal> decals;
     std::vector<int> decal_grid[DECAL_GRID * DECAL_GRID];  // ascending decal indices per square
     TerrainLighting lighting;
     int method;
     bool normal_mapping;
-    bool is_locked;             // set for online races: the editor refuses height changes
+    bool is_locked;             // set for online races: heights do not change
+    int change_counter;         // advances with every batch of height changes (erosion deposits, editor)
+    // Union of the squares marked for texture refresh since the renderer
+    // last took them (grid vertices, inclusive); empty while x0 > x1.
+    int marked_x0, marked_z0, marked_x1, marked_z1;
 };
+
+enum { TERRAIN_MARK_BLOCK = 32 };  // vertices per side of a reshade block
 
 // A flat terrain at `height` with no shadows, surface 0 everywhere, one
 // default surface and shading from the default lighting; null when the grid
@@ -91,14 +99,28 @@ struct Terrain {
 void terrain_free(Terrain* t);
 
 float terrain_height(const Terrain* t, float x, float z);  // ft
+// The loaded height at (x, z), interpolated like terrain_height.
+float terrain_reference_height(const Terrain* t, float x, float z);  // ft
+// The upward normal of the ground triangle under (x, z), not normalised
+// (its length is the grid spacing times the slope's secant).
+void terrain_ground_normal(const Terrain* t, float x, float z, float out[3]);
 int terrain_tile(const Terrain* t, float x, float z);      // surface number 0..255
 // Unit normal at grid vertex (i, k), indices clamped; refreshes stale triangle normals.
 void terrain_vertex_normal(Terrain* t, int i, int k, float out[3]);
-// Sets the height of vertex (i, k) (ignored outside the grid), marks it and its
-// neighbours for reshading and their triangles' normals stale.
+// Sets the height of vertex (i, k), widening the minimum and maximum heights,
+// marks it and its neighbours for reshading and their triangles' normals
+// stale. Ignored outside the grid, for a non-finite height and while locked.
 void terrain_set_height(Terrain* t, int i, int k, float height);
-// Recomputes shading (and normal-map texels) of every marked vertex.
+// After heights of the vertex square (i0, k0)..(i1, k1) were written
+// directly: the marks and stale normals set-height would have set for each.
+// Indices are clamped to the grid.
+void terrain_mark_heights_changed(Terrain* t, int i0, int k0, int i1, int k1);
+// Recomputes shading (and normal-map texels) of every marked vertex; the
+// cost follows the marked blocks, not the size of the grid.
 void terrain_reshade(Terrain* t);
+// Adds the vertex square (x0, z0)..(x1, z1), clamped to the grid, to the
+// region whose ground textures must be refreshed.
+void terrain_mark_region(Terrain* t, int x0, int z0, int x1, int z1);
 // Rebuilds the 8x8 decal grid from the decal list.
 void terrain_rebuild_decal_grid(Terrain* t);
 

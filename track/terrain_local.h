@@ -27,4 +27,17 @@ void terrain_shade_vertex(Terrain* t, int i, int k);
 
 inline bool bit_get(const uint8_t* bits, long index) { return bits[index >> 3] & (1u << (index & 7)); }
 inline void bit_set(uint8_t* bits, long index) { bits[index >> 3] |= (uint8_t)(1u << (index & 7)); }
+// Sets bits from..to (inclusive).
+inline void bits_set_range(uint8_t* bits, long from, long to) {
+    if (from > to) return;
+    long a = from >> 3, b = to >> 3;
+    uint8_t head = (uint8_t)(0xffu << (from & 7)), tail = (uint8_t)(0xffu >> (7 - (to & 7)));
+    if (a == b) {
+        bits[a] |= head & tail;
+        return;
+    }
+    bits[a] |= head;
+    for (long i = a + 1; i < b; i++) bits[i] = 0xff;
+    bits[b] |= tail;
+}
 inline void bit_clear(uint8_t* bits, long index) { bits[index >> 3] &= (uint8_t)~(1u << (index & 7)); }

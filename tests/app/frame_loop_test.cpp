@@ -90,6 +90,7 @@ struct World {
     std::vector<float> throttle;  // the throttle channel of each tick
     std::vector<int> menu_keys;
     std::vector<double> seeks;
+    std::vector<int> erodes;  // race steps run when each frame's erosion came
     Session* session = nullptr;
 };
 
@@ -115,6 +116,7 @@ FrameLoopHooks world_hooks(World* w) {
         return next < 1 ? 1 : next > 5 ? 5 : next;
     };
     h.track_camera_count = [](void*) { return 3; };
+    h.erode = [](void* self) { world(self)->erodes.push_back(world(self)->race_steps); };
     return h;
 }
 
@@ -525,4 +527,20 @@ TEST(RaceByKeys, ThrottleKeyRidesTheStartupBike) {
     scene_destroy(scene);
     delete_unused_models(true);  // the registries the reset filled; no display list was made
     shape_cache_free();
+}
+
+TEST(FrameErosion, OncePerFrameAfterItsTicksAndNeverOnTheTitle) {
+    LoopRig rig;
+    rig.session.menu_screen = MENU_NONE;
+    rig.platform.frame_cost = 0.02;  // two or three ticks a frame
+    ASSERT_TRUE(run_frame(&rig.loop));
+    EXPECT_TRUE(rig.world.erodes.empty()) << "no track: the title screen";
+    rig.world.track = true;
+    rig.world.local = true;
+    for (int f = 0; f < 5; f++) {
+        ASSERT_TRUE(run_frame(&rig.loop));
+        ASSERT_EQ(rig.world.erodes.size(), (size_t)f + 1);
+        EXPECT_EQ(rig.world.erodes.back(), rig.world.race_steps);
+    }
+    EXPECT_GE(rig.world.race_steps, 10);
 }
