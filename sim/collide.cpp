@@ -14,6 +14,7 @@ static constexpr double GROUND_K = 2500, GROUND_C = 250;
 static constexpr double SPHERE_FORCE_CAP = 2500;   // lb: k depth never exceeds it
 static constexpr double PENALTY_LIMIT = 1000;      // lb
 static constexpr double UPSIDE_DOWN_CRASH_SPEED = 5, OBJECT_CRASH_SPEED = 20;  // ft/s
+static constexpr double SKIP_MARGIN = 1e-3;  // ft added to the bounds that skip a test
 
 static const int shaped_body[SHAPED_COUNT] = {BODY_FRAME, BODY_FORK_UPPER, BODY_FORK_LOWER, BODY_SWINGARM, BODY_RIDER};
 static const int shape_file[SHAPED_COUNT] = {BIKE_FILE_FRAME_SHAPE, BIKE_FILE_FORK_UPPER_SHAPE,
@@ -151,6 +152,10 @@ bool collide_sphere_ground(const Terrain* t, const double centre[3], double radi
 {
     ground_cells g = contact_cell_range(t, centre[0], centre[2], radius);
     *depth = 0;
+    // Every triangle point is at or below the top corner, so a sphere wholly
+    // above it touches none (most spheres of a riding bike, every tick). The
+    // margin keeps rounding in the distances below from ever mattering.
+    if (centre[1] - radius > contact_cells_top(t, g) + SKIP_MARGIN) return false;
     bool found = false;
     contact_each_triangle(t, g, [&](const double v[3][3]) {
         double e1[3], e2[3], n[3], foot[3] = {centre[0], centre[1], centre[2]};
@@ -373,10 +378,18 @@ static void collide_statues(contact_scene* s, physics_world* w, Rider* r, int ti
     int count = s->ops.statues_near(s->ops.self, f[0], f[2], &list);
     rider_part parts[SHAPED_COUNT + 2];
     int n = rider_parts(s, r, parts);
+    const double frame[3] = {f[0], f[1], f[2]};
+    const double reach = rider_reach(parts, n, frame);
     double rider_speed = body_speed(r->bike.body[BODY_RIDER]);
     for (int k = 0; k < count; k++) {
         const collide_statue* statue = list[k];
         if (!statue->shape) continue;
+        // Statue spheres lie within its bounding radius of its position, the
+        // rider's within its reach of the frame: farther apart, none touch.
+        const double d[3] = {statue->position[0] - frame[0], statue->position[1] - frame[1],
+                             statue->position[2] - frame[2]};
+        const double apart = statue->shape->bounding_radius + reach + SKIP_MARGIN;
+        if (dot(d, d) > apart * apart) continue;
         for (const ShapeSphere& ss : statue->shape->spheres) {
             double centre[3];
             for (int i = 0; i < 3; i++)

@@ -39,6 +39,18 @@ static void corner(const Terrain* t, int i, int k, double out[3])
     out[2] = (double)k * t->spacing;
 }
 
+double contact_cells_top(const Terrain* t, const ground_cells& g)
+{
+    const int last = t->dim - 1;
+    auto clamp_index = [last](int i) { return i < 0 ? 0 : (i > last ? last : i); };
+    // Beyond the grid the corners repeat the edge: the clamped range holds them all.
+    const int i0 = clamp_index(g.i0), i1 = clamp_index(g.i1 + 1), k0 = clamp_index(g.k0), k1 = clamp_index(g.k1 + 1);
+    float top = -INFINITY;
+    for (int k = k0; k <= k1; k++)
+        for (int i = i0; i <= i1; i++) top = fmaxf(top, t->heights[i + t->dim * k]);
+    return top;
+}
+
 void contact_cell_triangles(const Terrain* t, int i, int k, double out[2][3][3])
 {
     // Corner offsets; cells with i + k even are split from (i, k) to (i+1, k+1),

@@ -16,6 +16,9 @@ struct ground_cells {
     int i0, i1, k0, k1;
 };
 ground_cells contact_cell_range(const Terrain* t, double x, double z, double reach);
+// The height (ft) of the highest corner of the cells of `g`: their triangles
+// lie wholly at or below it.
+double contact_cells_top(const Terrain* t, const ground_cells& g);
 
 // The two triangles of cell (i, k), each ordered so that
 // (v1 - v0) x (v2 - v0) points out of the ground.

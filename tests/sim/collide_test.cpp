@@ -147,6 +147,38 @@ TEST(CollideSpheres, SphereOnTheGround)
     terrain_free(t);
 }
 
+// A sphere above every corner of the cells around it is not tested against
+// their triangles: the corners that count include the far ones of each cell
+// and, off the grid, the edge vertices whose heights those cells take.
+TEST(CollideSpheres, SpheresNearAPeakAndBeyondTheEdge)
+{
+    Terrain* t = terrain_create(3, 1.0f, 1.0f);
+    ASSERT_NE(t, nullptr);
+    const int last = t->dim - 1;
+    t->heights[8 + t->dim * 8] = 3;     // a peak at (8, 8)
+    t->heights[last + t->dim * 4] = 3;  // a raised edge vertex at (last, 4)
+    const double edge = last;
+    struct {
+        const char* name;
+        double centre[3], radius;
+        bool touching;
+    } cases[] = {
+        {"just into the tip", {8, 3.49, 8}, 0.5, true},
+        {"just over the tip", {8, 3.51, 8}, 0.5, false},
+        // Its cell's far corner is the peak; its near corners are all at 1.
+        {"on the flank, below the peak", {7.6, 2.3, 7.6}, 0.3, true},
+        {"over the flank, above the peak", {7.6, 3.4, 7.6}, 0.3, false},
+        {"beyond the edge, into the ridge", {edge + 4, 3.3, 4}, 0.5, true},
+        {"beyond the edge, over the ridge", {edge + 4, 3.6, 4}, 0.5, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        double depth, point[3], normal[3];
+        EXPECT_EQ(collide_sphere_ground(t, c.centre, c.radius, &depth, point, normal), c.touching);
+    }
+    terrain_free(t);
+}
+
 TEST(CollideSpheres, TireMeetsASphereAtItsNearestCirclePoint)
 {
     TestWorld tw;
