@@ -82,14 +82,13 @@ void deformation_receive(RaceDeformation* d, const uint8_t* record, int bytes) {
     if (d->ground) (void)erode_queue_record(&d->queue, record, bytes, d->ground->size);
 }
 
+void deformation_roost(RaceDeformation* d, const Rider* r, int now) {
+    if (!d->ground || !r) return;
+    for (int wheel = 0; wheel < 2; wheel++) roost_emit(&d->roost, &r->bike.wheel[wheel], wheel == 0, d->ground, now);
+}
+
 void deformation_after_step(RaceDeformation* d, const Race* race) {
-    if (!d->ground || !race->scene) return;
-    for (int k = 0; k < RIDER_SLOTS; k++) {
-        const Rider* r = race->scene->slots->slot[k].rider;
-        if (!r || !race->entrant[k].is_present) continue;
-        for (int wheel = 0; wheel < 2; wheel++) roost_emit(&d->roost, &r->bike.wheel[wheel], wheel == 0, d->ground, race->now);
-    }
-    if (d->level <= 0) return;
+    if (!d->ground || !race->scene || d->level <= 0) return;
     const erode_submit_ops offline = {offline_submit, d};
     const erode_submit_ops* submit = d->submit.submit ? &d->submit : &offline;
     const float size = d->ground->size;

@@ -34,9 +34,11 @@ void deformation_reset(RaceDeformation* d, Terrain* ground);
 // `g` (x, z) has length 0.125..1.
 bool deformation_sample_vector(const wheel_deformation& w, const Terrain* ground, float g[2]);
 
-// After the world step of tick `race->now`: every rider's wheels throw
-// their roost, and every local and robot rider's wheels go into their
-// strokes when the level is above 0.
+// Before the world step of tick `now`, once a rider's wheels have been
+// queried: they throw their roost.
+void deformation_roost(RaceDeformation* d, const Rider* r, int now);
+// After the world step of tick `race->now`: every local and robot rider's
+// wheels go into their strokes when the level is above 0.
 void deformation_after_step(RaceDeformation* d, const Race* race);
 // A packed record into the queue (offline, or one returned by the server).
 void deformation_receive(RaceDeformation* d, const uint8_t* record, int bytes);

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "race/deformation.h"
 #include "race/race.h"
 #include "sim/bike_body.h"
 #include "sim/collide.h"
@@ -72,6 +73,11 @@ static bool mark_finished(void* self, Rider* r) {
 
 static void after_control(void* self, Rider* r, int) { race_after_control(as_race(self), r); }
 
+static void wheels_queried(void* self, Rider* r, int tick) {
+    Race* race = as_race(self);
+    if (race->deformation && race->entrant[r->slot].is_present) deformation_roost(race->deformation, r, tick);
+}
+
 static void robot_step(void* self, Rider* r, int tick) {
     Race* race = as_race(self);
     if (race->hooks.robot_step) race->hooks.robot_step(race->hooks.self, r, tick);
@@ -129,6 +135,7 @@ void race_scene_attach(Race* race) {
     s->realign.self = race;
     s->hooks.after_control = after_control;
     s->hooks.robot_step = robot_step;
+    s->hooks.wheels_queried = wheels_queried;
     s->hooks.self = race;
     s->env.gate_drop_tick = race->gate_drop_tick;
     s->env.crash_delays = race->crash_delays;

@@ -49,6 +49,8 @@ static void tick_make_contacts(void* self, rider_slots* slots, physics_world* w,
 static void tick_wheel_query(void* self, Rider* r, int tick)
 {
     contact_wheel_query(&as_scene(self)->contacts, r, tick);
+    const scene_hooks& h = as_scene(self)->hooks;
+    if (h.wheels_queried) h.wheels_queried(h.self, r, tick);
 }
 
 static void tick_robot_step(void* self, Rider* r, int tick)

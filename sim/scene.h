@@ -20,6 +20,9 @@ struct Terrain;
 struct scene_hooks {
     // Shown (demo and remote) riders take their interpolated snapshots.
     void (*show_replayed)(void* self, rider_slots* slots, int tick);
+    // After a rider's wheel queries, before the world step: the dirt its
+    // wheels throw.
+    void (*wheels_queried)(void* self, Rider* r, int tick);
     // SEAM (robot riders): a robot's step, which ends with its
     // controls-to-forces step (`scene_control_step`). Null: robots stand still.
     void (*robot_step)(void* self, Rider* r, int tick);
