@@ -22,10 +22,9 @@
 #include "support/course_driver.h"
 #include "support/data_home.h"
 #include "tools/content/track.h"
+#include "support/message_sink.h"
 
 namespace {
-
-void collect(const char* text, void* self) { ((std::vector<std::string>*)self)->push_back(text); }
 
 // One scripted rider: its line beside the centre line and its pace.
 struct Script {
@@ -50,7 +49,7 @@ struct RaceRun {
 
     explicit RaceRun(const TrackDesign& design) {
         file_list();
-        set_message_sink(collect, &messages);
+        set_message_sink(collect_message, &messages);
         scene = scene_create(nullptr);
         race_session_init(&session, scene, nullptr);
         session.race.hooks.robot_step = [](void* self, Rider* r, int tick) {

@@ -27,10 +27,9 @@
 #include "support/data_file_fixture.h"
 #include "support/data_home.h"
 #include "track/terrain.h"
+#include "support/message_sink.h"
 
 namespace {
-
-void collect(const char* text, void* self) { ((std::vector<std::string>*)self)->push_back(text); }
 
 constexpr float GROUND = 5;     // ft, height of the fixture tracks
 
@@ -95,7 +94,7 @@ protected:
     std::vector<std::string> messages;
 
     void SetUp() override {
-        set_message_sink(collect, &messages);
+        set_message_sink(collect_message, &messages);
         player_setup_startup();
         scene = scene_create(nullptr);
         ASSERT_NE(scene, nullptr);

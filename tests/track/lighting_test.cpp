@@ -9,10 +9,9 @@
 #include "base/data_file.h"
 #include "base/messages.h"
 #include "support/temp_dir.h"
+#include "support/message_sink.h"
 
 namespace {
-
-void collect(const char* text, void* self) { ((std::vector<std::string>*)self)->push_back(text); }
 
 struct LightingFile {
     TempDir dir;
@@ -20,7 +19,7 @@ struct LightingFile {
     Lighting read(const std::string& text) {
         dir.write("lighting", text);
         Lighting l = lighting_defaults();
-        set_message_sink(collect, &shown);
+        set_message_sink(collect_message, &shown);
         DataStream* s = open_data_file((dir.path + "/lighting").c_str(), "rb");
         EXPECT_NE(s, nullptr);
         if (s) lighting_read(&l, s);

@@ -10,6 +10,7 @@
 #include "base/messages.h"
 #include "support/temp_dir.h"
 #include "track/terrain.h"
+#include "support/message_sink.h"
 
 namespace {
 
@@ -26,8 +27,6 @@ struct FakeAssets {
     static void* load_model(void*, const char* name) { return (void*)name; }
     statue_asset_ops ops() { return {load_model, nullptr, load_shape, free_shape, this}; }
 };
-
-void collect(const char* text, void* self) { ((std::vector<std::string>*)self)->push_back(text); }
 
 // A ground rising 0.5 ft per ft along x.
 Terrain* slope() {
@@ -101,7 +100,7 @@ TEST(Statues, ReadsRecordsUntilOneFailsAndWarnsOfMissingShapes) {
               "[5 0 nan] 0 @c.jm @c.ppm @c.shp\n"
               "[7 0 8] 0 @d.jm @d.ppm @d.shp\n");
     std::vector<std::string> shown;
-    set_message_sink(collect, &shown);
+    set_message_sink(collect_message, &shown);
     DataStream* stream = open_data_file((dir.path + "/statues").c_str(), "rb");
     ASSERT_NE(stream, nullptr);
     EXPECT_EQ(statues_read(&s, nullptr, stream), 2);
