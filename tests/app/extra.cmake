@@ -13,8 +13,10 @@ endforeach()
 add_test(NAME app.e2e.frame_loop.title_screen
          COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/app/frame_loop_e2e.sh
                  $<TARGET_FILE:rutwise> $<TARGET_FILE:rw_saf>)
+# Runs that type keys into their window take turns: two windows on the one
+# X server would take each other's focus and keys.
 set_tests_properties(app.e2e.frame_loop.title_screen PROPERTIES
-    LABELS "app;e2e" ENVIRONMENT "${RW_TEST_ENV}" TIMEOUT 60)
+    LABELS "app;e2e" ENVIRONMENT "${RW_TEST_ENV}" TIMEOUT 60 RESOURCE_LOCK key_presses)
 
 # The race by keys runs on the generated compact track.
 if(TARGET app_tests AND TARGET content)
@@ -26,4 +28,4 @@ endif()
 add_test(NAME app.e2e.race_start
          COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/app/race_start_e2e.sh $<TARGET_FILE:rutwise> ${CMAKE_BINARY_DIR})
 set_tests_properties(app.e2e.race_start PROPERTIES
-    LABELS "app;e2e" ENVIRONMENT "${RW_TEST_ENV}" TIMEOUT 90)
+    LABELS "app;e2e" ENVIRONMENT "${RW_TEST_ENV}" TIMEOUT 90 RESOURCE_LOCK key_presses)

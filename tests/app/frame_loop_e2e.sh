@@ -8,17 +8,9 @@ set -eu
 if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24" sh "$0" "$@"; fi
 game=$1
 saf=$2
-dir=$(mktemp -d)
-pid=
-cleanup() {
-    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
-    rm -rf "$dir"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; [ -f "$home/lastlog.txt" ] && tail -20 "$home/lastlog.txt"; exit 1; }
+. "$(dirname "$0")/e2e_common.sh"
 
 mkdir -p "$dir/content" "$dir/data" "$dir/xdg/Rutwise"
-home=$dir/xdg/Rutwise
 printf 'readme\n' > "$dir/content/readme.txt"
 mkdir -p "$dir/content/tracks/mini"
 printf 'listed only\n' > "$dir/content/tracks/mini/terrain.hf"

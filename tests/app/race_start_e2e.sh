@@ -8,16 +8,8 @@ set -eu
 if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24" sh "$0" "$@"; fi
 game=$1
 content=$2
-dir=$(mktemp -d)
-pid=
-cleanup() {
-    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
-    rm -rf "$dir"
-}
-trap cleanup EXIT
-home=$dir/xdg/Rutwise
+. "$(dirname "$0")/e2e_common.sh"
 log=$home/lastlog.txt
-fail() { echo "FAIL: $*"; [ -f "$log" ] && tail -40 "$log"; exit 1; }
 
 mkdir -p "$home"
 printf 'video_mode=Windowed\nxres=320\nyres=200\ntrack=backyard\n' > "$home/config"
